@@ -1,0 +1,43 @@
+#include "platform/MemoryStore.h"
+
+namespace hw::platform {
+
+namespace {
+
+KeyNode& ensurePath(RegistryStore& store, KeyNode& from, std::string_view path) {
+  KeyNode* node = &from;
+  std::size_t pos = 0;
+  while (pos <= path.size()) {
+    std::size_t end = path.find('\\', pos);
+    if (end == std::string_view::npos) end = path.size();
+    std::string_view component = path.substr(pos, end - pos);
+    pos = end + 1;
+    if (component.empty()) continue;
+    KeyNode* child = node->findChild(component);
+    node = child ? store.followLink(child) : store.loadChild(*node, std::string(component));
+  }
+  return *node;
+}
+
+}  // namespace
+
+MemoryStore::MemoryStore(std::string currentUserSid) : RegistryStore(std::move(currentUserSid)) {
+  ensurePath(*this, hiveRoot(Hive::Users), this->currentUserSid());
+  ensurePath(*this, hiveRoot(Hive::Users), ".Default");
+  ensurePath(*this, hiveRoot(Hive::Machine), "Software\\Classes");
+  ensurePath(*this, hiveRoot(Hive::Machine), "System\\CurrentControlSet\\Hardware Profiles\\Current");
+}
+
+KeyNode& MemoryStore::ensureKey(HKEY root, std::string_view path) {
+  return ensurePath(*this, *predefinedKey(root), path);
+}
+
+bool MemoryStore::setAccess(HKEY root, std::string_view path, KeyAccess access) {
+  KeyNode* base = predefinedKey(root);
+  KeyNode* node = base ? resolve(base, path) : nullptr;
+  if (!node) return false;
+  node->access = access;
+  return true;
+}
+
+}  // namespace hw::platform

@@ -1,0 +1,268 @@
+#include "platform/StoreRegistryApi.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace hw::platform {
+
+namespace {
+
+constexpr REGSAM kDelete = 0x10000;
+constexpr REGSAM kWriteDac = 0x40000;
+constexpr REGSAM kWriteOwner = 0x80000;
+constexpr REGSAM kWriteRights =
+    KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | kDelete | kWriteDac | kWriteOwner;
+constexpr LSTATUS kErrorBadPathname = 161;
+
+bool isStringType(DWORD type) {
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+bool isPredefined(HKEY key) {
+  return key == HKEY_CLASSES_ROOT || key == HKEY_CURRENT_USER || key == HKEY_LOCAL_MACHINE ||
+         key == HKEY_USERS || key == HKEY_PERFORMANCE_DATA || key == HKEY_CURRENT_CONFIG ||
+         key == HKEY_DYN_DATA;
+}
+
+std::string_view text(const char* s) { return s ? std::string_view(s) : std::string_view(); }
+
+// Splits "a\b\c" into "a\b" and "c".
+std::pair<std::string_view, std::string_view> splitLast(std::string_view path) {
+  while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+  std::size_t cut = path.rfind('\\');
+  if (cut == std::string_view::npos) return {std::string_view(), path};
+  return {path.substr(0, cut), path.substr(cut + 1)};
+}
+
+// The data a caller of the "A" calls sees: strings in UTF-8.
+std::string callerData(const RegValue& value) {
+  return isStringType(value.type) ? utf16ToUtf8(value.data) : value.data;
+}
+
+std::size_t callerDataLength(const RegValue& value) {
+  return isStringType(value.type) ? utf8LengthOfUtf16(value.data) : value.data.size();
+}
+
+LSTATUS copyName(const std::string& source, char* name, DWORD* nameLen) {
+  if (!name || !nameLen) return ERROR_INVALID_PARAMETER;
+  if (source.size() + 1 > *nameLen) return ERROR_MORE_DATA;
+  std::memcpy(name, source.c_str(), source.size() + 1);
+  *nameLen = static_cast<DWORD>(source.size());
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+HKEY StoreRegistryApi::newHandle(KeyNode* node, REGSAM access) {
+  std::uintptr_t id = nextHandle_;
+  nextHandle_ += 4;
+  handles_.emplace(id, Handle{node, access});
+  return reinterpret_cast<HKEY>(id);
+}
+
+KeyNode* StoreRegistryApi::lookup(HKEY key, REGSAM* access, LSTATUS* status) {
+  if (isPredefined(key)) {
+    KeyNode* node = store_.predefinedKey(key);
+    *status = node ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    *access = KEY_ALL_ACCESS;
+    return node;
+  }
+  auto it = handles_.find(reinterpret_cast<std::uintptr_t>(key));
+  if (it == handles_.end()) {
+    *status = ERROR_INVALID_HANDLE;
+    return nullptr;
+  }
+  if (it->second.node->deleted) {
+    *status = ERROR_KEY_DELETED;
+    return nullptr;
+  }
+  *access = it->second.access;
+  *status = ERROR_SUCCESS;
+  return it->second.node;
+}
+
+LSTATUS StoreRegistryApi::checkAccess(const KeyNode& node, REGSAM wanted) const {
+  if (node.access == KeyAccess::NoAccess) return ERROR_ACCESS_DENIED;
+  bool writable = node.access == KeyAccess::Full && !store_.readOnly();
+  if ((wanted & kWriteRights) && !writable) return ERROR_ACCESS_DENIED;
+  return ERROR_SUCCESS;
+}
+
+LSTATUS StoreRegistryApi::RegOpenKeyExA(HKEY key, const char* subKey, REGSAM access,
+                                        HKEY* result) {
+  if (!result) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  REGSAM baseAccess = 0;
+  LSTATUS status = ERROR_SUCCESS;
+  KeyNode* base = lookup(key, &baseAccess, &status);
+  if (!base) return status;
+  std::string_view path = text(subKey);
+  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
+  KeyNode* node = store_.resolve(base, path);
+  if (!node) return ERROR_FILE_NOT_FOUND;
+  if (LSTATUS denied = checkAccess(*node, access)) return denied;
+  *result = newHandle(node, access);
+  return ERROR_SUCCESS;
+}
+
+LSTATUS StoreRegistryApi::RegCreateKeyExA(HKEY key, const char* subKey, REGSAM access,
+                                          HKEY* result, DWORD* disposition) {
+  if (!result) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  REGSAM baseAccess = 0;
+  LSTATUS status = ERROR_SUCCESS;
+  KeyNode* node = lookup(key, &baseAccess, &status);
+  if (!node) return status;
+  std::string_view path = text(subKey);
+  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
+
+  DWORD outcome = REG_OPENED_EXISTING_KEY;
+  bool first = true;
+  for (std::size_t pos = 0; pos <= path.size();) {
+    std::size_t end = std::min(path.find('\\', pos), path.size());
+    std::string_view component = path.substr(pos, end - pos);
+    pos = end + 1;
+    if (component.empty()) continue;
+    if (KeyNode* child = node->findChild(component)) {
+      node = store_.followLink(child);
+      if (!node) return ERROR_FILE_NOT_FOUND;
+    } else {
+      // Creating needs the right on the parent: the handle's for a direct
+      // child, the key's own for deeper ones.
+      if (first && !(baseAccess & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
+      if (LSTATUS denied = checkAccess(*node, KEY_CREATE_SUB_KEY)) return denied;
+      node = store_.createChild(*node, std::string(component));
+      outcome = REG_CREATED_NEW_KEY;
+    }
+    first = false;
+  }
+  if (LSTATUS denied = checkAccess(*node, access)) return denied;
+  *result = newHandle(node, access);
+  if (disposition) *disposition = outcome;
+  return ERROR_SUCCESS;
+}
+
+LSTATUS StoreRegistryApi::RegCloseKey(HKEY key) {
+  if (isPredefined(key)) return ERROR_SUCCESS;
+  return handles_.erase(reinterpret_cast<std::uintptr_t>(key)) ? ERROR_SUCCESS
+                                                                 : ERROR_INVALID_HANDLE;
+}
+
+LSTATUS StoreRegistryApi::RegQueryInfoKeyA(HKEY key, DWORD* subKeys, DWORD* maxSubKeyLen,
+                                           DWORD* values, DWORD* maxValueNameLen,
+                                           DWORD* maxValueLen, FILETIME* lastWriteTime) {
+  REGSAM access = 0;
+  LSTATUS status = ERROR_SUCCESS;
+  KeyNode* node = lookup(key, &access, &status);
+  if (!node) return status;
+  if (!(access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+  std::size_t longestKey = 0, longestName = 0, longestData = 0;
+  for (std::size_t i = 0; i < node->childCount(); ++i)
+    longestKey = std::max(longestKey, node->child(i)->name().size());
+  for (std::size_t i = 0; i < node->valueCount(); ++i) {
+    longestName = std::max(longestName, node->value(i).name.size());
+    longestData = std::max(longestData, callerDataLength(node->value(i)));
+  }
+  if (subKeys) *subKeys = static_cast<DWORD>(node->childCount());
+  if (maxSubKeyLen) *maxSubKeyLen = static_cast<DWORD>(longestKey);
+  if (values) *values = static_cast<DWORD>(node->valueCount());
+  if (maxValueNameLen) *maxValueNameLen = static_cast<DWORD>(longestName);
+  if (maxValueLen) *maxValueLen = static_cast<DWORD>(longestData);
+  if (lastWriteTime) *lastWriteTime = toFileTime(node->lastWrite);
+  return ERROR_SUCCESS;
+}
+
+LSTATUS StoreRegistryApi::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameLen) {
+  REGSAM access = 0;
+  LSTATUS status = ERROR_SUCCESS;
+  KeyNode* node = lookup(key, &access, &status);
+  if (!node) return status;
+  if (!(access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
+  if (index >= node->childCount()) return ERROR_NO_MORE_ITEMS;
+  return copyName(node->child(index)->name(), name, nameLen);
+}
+
+LSTATUS StoreRegistryApi::RegEnumValueA(HKEY key, DWORD index, char* name, DWORD* nameLen) {
+  REGSAM access = 0;
+  LSTATUS status = ERROR_SUCCESS;
+  KeyNode* node = lookup(key, &access, &status);
+  if (!node) return status;
+  if (!(access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+  if (index >= node->valueCount()) return ERROR_NO_MORE_ITEMS;
+  return copyName(node->value(index).name, name, nameLen);
+}
+
+LSTATUS StoreRegistryApi::RegQueryValueExA(HKEY key, const char* valueName, DWORD* type,
+                                           BYTE* data, DWORD* size) {
+  REGSAM access = 0;
+  LSTATUS status = ERROR_SUCCESS;
+  KeyNode* node = lookup(key, &access, &status);
+  if (!node) return status;
+  if (!(access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+  if (data && !size) return ERROR_INVALID_PARAMETER;
+  const RegValue* value = node->findValue(text(valueName));
+  if (!value) return ERROR_FILE_NOT_FOUND;
+  if (type) *type = value->type;
+  if (!data) {
+    if (size) *size = static_cast<DWORD>(callerDataLength(*value));
+    return ERROR_SUCCESS;
+  }
+  std::string bytes = callerData(*value);
+  DWORD capacity = *size;
+  *size = static_cast<DWORD>(bytes.size());
+  if (bytes.size() > capacity) return ERROR_MORE_DATA;
+  std::memcpy(data, bytes.data(), bytes.size());
+  return ERROR_SUCCESS;
+}
+
+LSTATUS StoreRegistryApi::RegSetValueExA(HKEY key, const char* valueName, DWORD type,
+                                         const BYTE* data, DWORD size) {
+  REGSAM access = 0;
+  LSTATUS status = ERROR_SUCCESS;
+  KeyNode* node = lookup(key, &access, &status);
+  if (!node) return status;
+  if (!(access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+  if (LSTATUS denied = checkAccess(*node, KEY_SET_VALUE)) return denied;
+  if (size && !data) return ERROR_INVALID_PARAMETER;
+  std::string bytes(reinterpret_cast<const char*>(data), data ? size : 0);
+  if (isStringType(type)) bytes = utf8ToUtf16(bytes);
+  store_.setValue(*node, text(valueName), type, std::move(bytes));
+  return ERROR_SUCCESS;
+}
+
+LSTATUS StoreRegistryApi::RegDeleteKeyA(HKEY key, const char* subKey) {
+  REGSAM access = 0;
+  LSTATUS status = ERROR_SUCCESS;
+  KeyNode* base = lookup(key, &access, &status);
+  if (!base) return status;
+  std::string_view path = text(subKey);
+  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
+  // The last component is not followed: deleting a link removes the link.
+  auto [parentPath, leaf] = splitLast(path);
+  KeyNode* target = base;
+  if (!leaf.empty()) {
+    KeyNode* parent = store_.resolve(base, parentPath);
+    target = parent ? parent->findChild(leaf) : nullptr;
+  }
+  if (!target) return ERROR_FILE_NOT_FOUND;
+  if (!target->parent() || target->childCount() > 0) return ERROR_ACCESS_DENIED;
+  for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_CURRENT_CONFIG})
+    if (store_.predefinedKey(root) == target) return ERROR_ACCESS_DENIED;
+  if (LSTATUS denied = checkAccess(*target, kDelete)) return denied;
+  store_.deleteKey(*target);
+  return ERROR_SUCCESS;
+}
+
+LSTATUS StoreRegistryApi::RegDeleteValueA(HKEY key, const char* valueName) {
+  REGSAM access = 0;
+  LSTATUS status = ERROR_SUCCESS;
+  KeyNode* node = lookup(key, &access, &status);
+  if (!node) return status;
+  if (!(access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+  if (LSTATUS denied = checkAccess(*node, KEY_SET_VALUE)) return denied;
+  return store_.deleteValue(*node, text(valueName)) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
+}  // namespace hw::platform

@@ -1,0 +1,177 @@
+#include "platform/Text.h"
+
+namespace hw::platform {
+
+char32_t foldCase(char32_t c) {
+  if (c < 0x80) return (c >= 'a' && c <= 'z') ? c - 0x20 : c;
+  if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 0x20;
+  if (c == 0xFF) return 0x178;
+  if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149 &&
+      c != 0x17F) {
+    // Latin Extended-A pairs: even upper, odd lower, except the two runs that
+    // start on an odd code point.
+    bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+    if (oddUpper) return (c % 2 == 0) ? c - 1 : c;
+    return (c % 2 == 1) ? c - 1 : c;
+  }
+  if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return c - 0x20;
+  if (c >= 0x430 && c <= 0x44F) return c - 0x20;
+  if (c >= 0x450 && c <= 0x45F) return c - 0x50;
+  return c;
+}
+
+char32_t decodeUtf8(std::string_view text, std::size_t& pos) {
+  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  unsigned char lead = byte(pos);
+  if (lead < 0x80) {
+    ++pos;
+    return lead;
+  }
+  int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
+  if (extra < 0 || lead > 0xF4 || pos + extra >= text.size()) {
+    ++pos;
+    return 0xFFFD;
+  }
+  char32_t c = lead & (0x3F >> extra);
+  for (int i = 1; i <= extra; ++i) {
+    unsigned char next = byte(pos + i);
+    if ((next & 0xC0) != 0x80) {
+      ++pos;
+      return 0xFFFD;
+    }
+    c = (c << 6) | (next & 0x3F);
+  }
+  static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+  pos += extra + 1;
+  if (c < kMin[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0xFFFD;
+  return c;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+namespace {
+
+bool isAscii(std::string_view text) {
+  for (char ch : text)
+    if (static_cast<unsigned char>(ch) >= 0x80) return false;
+  return true;
+}
+
+char asciiUpper(char ch) { return (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 0x20) : ch; }
+
+}  // namespace
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+  std::size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    auto ca = static_cast<unsigned char>(a[i]);
+    auto cb = static_cast<unsigned char>(b[j]);
+    if (ca < 0x80 && cb < 0x80) {
+      if (asciiUpper(static_cast<char>(ca)) != asciiUpper(static_cast<char>(cb))) return false;
+      ++i;
+      ++j;
+      continue;
+    }
+    if (foldCase(decodeUtf8(a, i)) != foldCase(decodeUtf8(b, j))) return false;
+  }
+  return i == a.size() && j == b.size();
+}
+
+std::size_t hashNoCase(std::string_view text) {
+  std::uint64_t hash = 1469598103934665603ull;  // FNV-1a
+  auto mix = [&](std::uint32_t v) {
+    hash ^= v;
+    hash *= 1099511628211ull;
+  };
+  if (isAscii(text)) {
+    for (char ch : text) mix(static_cast<unsigned char>(asciiUpper(ch)));
+  } else {
+    for (std::size_t i = 0; i < text.size();) mix(foldCase(decodeUtf8(text, i)));
+  }
+  return static_cast<std::size_t>(hash);
+}
+
+std::string utf16ToUtf8(std::string_view utf16le) {
+  std::string out;
+  out.reserve(utf16le.size() / 2);
+  std::size_t units = utf16le.size() / 2;
+  auto unit = [&](std::size_t i) {
+    return static_cast<char16_t>(static_cast<unsigned char>(utf16le[2 * i]) |
+                                 (static_cast<unsigned char>(utf16le[2 * i + 1]) << 8));
+  };
+  for (std::size_t i = 0; i < units; ++i) {
+    char32_t c = unit(i);
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 &&
+        unit(i + 1) <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    appendUtf8(out, c);
+  }
+  return out;
+}
+
+std::string utf8ToUtf16(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size() * 2);
+  auto put = [&](char16_t u) {
+    out += static_cast<char>(u & 0xFF);
+    out += static_cast<char>(u >> 8);
+  };
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t c = decodeUtf8(utf8, i);
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      put(static_cast<char16_t>(0xD800 + (c >> 10)));
+      put(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+    } else {
+      put(static_cast<char16_t>(c));
+    }
+  }
+  return out;
+}
+
+}  // namespace hw::platform
+
+namespace hw::platform {
+
+std::size_t utf8LengthOfUtf16(std::string_view utf16le) {
+  std::size_t units = utf16le.size() / 2;
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < units; ++i) {
+    unsigned u = static_cast<unsigned char>(utf16le[2 * i]) |
+                 (static_cast<unsigned char>(utf16le[2 * i + 1]) << 8);
+    if (u < 0x80) {
+      length += 1;
+    } else if (u < 0x800) {
+      length += 2;
+    } else if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units &&
+               (static_cast<unsigned char>(utf16le[2 * i + 3]) & 0xFC) == 0xDC) {
+      length += 4;
+      ++i;
+    } else {
+      length += 3;
+    }
+  }
+  return length;
+}
+
+}  // namespace hw::platform

@@ -1,0 +1,34 @@
+#pragma once
+// Text helpers for registry names and data: comparison without regard to case
+// (as the registry compares key and value names) and UTF-8/UTF-16 conversion.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace hw::platform {
+
+// Upper-case mapping of one code point for name comparison: ASCII, Latin-1,
+// Latin Extended-A, Greek and Cyrillic, which covers the names found in
+// registries; other code points compare exactly.
+char32_t foldCase(char32_t c);
+
+bool equalsNoCase(std::string_view a, std::string_view b);
+std::size_t hashNoCase(std::string_view text);
+
+// Malformed input is replaced by U+FFFD rather than rejected: registry data is
+// whatever programs stored.
+std::string utf16ToUtf8(std::string_view utf16le);
+std::string utf8ToUtf16(std::string_view utf8);
+
+// Decodes one UTF-8 sequence at text[pos], advancing pos; U+FFFD for a bad one.
+char32_t decodeUtf8(std::string_view text, std::size_t& pos);
+void appendUtf8(std::string& out, char32_t c);
+
+}  // namespace hw::platform
+
+namespace hw::platform {
+// Length in bytes of utf16ToUtf8(utf16le), without building the string.
+std::size_t utf8LengthOfUtf16(std::string_view utf16le);
+}  // namespace hw::platform
