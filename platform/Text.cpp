@@ -175,3 +175,54 @@ std::size_t utf8LengthOfUtf16(std::string_view utf16le) {
 }
 
 }  // namespace hw::platform
+
+namespace hw::platform {
+
+namespace {
+
+char32_t lowerCase(char32_t c) {
+  if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 0x20 : c;
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;
+  if (c == 0x178) return 0xFF;
+  if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149 &&
+      c != 0x17F) {
+    bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+    if (oddUpper) return (c % 2 == 1) ? c + 1 : c;
+    return (c % 2 == 0) ? c + 1 : c;
+  }
+  if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return c + 0x20;
+  if (c >= 0x410 && c <= 0x42F) return c + 0x20;
+  if (c >= 0x400 && c <= 0x40F) return c + 0x50;
+  return c;
+}
+
+}  // namespace
+
+std::string toLowerUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x80) {
+      out += static_cast<char>(lowerCase(byte));
+      ++i;
+      continue;
+    }
+    std::size_t start = i;
+    char32_t c = decodeUtf8(text, i);
+    char32_t lower = lowerCase(c);
+    if (lower == c)
+      out.append(text.substr(start, i - start));  // keeps even malformed bytes as they were
+    else
+      appendUtf8(out, lower);
+  }
+  return out;
+}
+
+std::string_view cutToChars(std::string_view text, std::size_t maxChars) {
+  std::size_t pos = 0;
+  for (std::size_t count = 0; count < maxChars && pos < text.size(); ++count) decodeUtf8(text, pos);
+  return text.substr(0, pos);
+}
+
+}  // namespace hw::platform

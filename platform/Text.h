@@ -32,3 +32,11 @@ namespace hw::platform {
 // Length in bytes of utf16ToUtf8(utf16le), without building the string.
 std::size_t utf8LengthOfUtf16(std::string_view utf16le);
 }  // namespace hw::platform
+
+namespace hw::platform {
+// Lower-case mapping of a UTF-8 text, the inverse of foldCase's ranges.
+std::string toLowerUtf8(std::string_view text);
+// The first maxChars characters (code points) of text; never cuts inside a
+// UTF-8 sequence.
+std::string_view cutToChars(std::string_view text, std::size_t maxChars);
+}  // namespace hw::platform

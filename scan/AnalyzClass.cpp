@@ -1,0 +1,118 @@
+#include "scan/AnalyzClass.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "platform/Text.h"
+#include "registry/NTRegistry.h"
+
+namespace hw {
+
+namespace {
+
+constexpr std::size_t kShortText = 255;
+
+// The scan roots, walked in this order.
+struct RootRow {
+  const char* text;
+  TAnalyzCategories categories;
+};
+const RootRow kRootTable[] = {
+    {"[HKEY_LOCAL_MACHINE]\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts\\",
+     {acInvalidFonts}},
+    {"[HKEY_LOCAL_MACHINE]\\Software\\Microsoft\\Windows\\CurrentVersion\\Fonts\\",
+     {acInvalidFonts}},
+    {"[HKEY_CURRENT_USER]\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\"
+     "Start Menu\\",
+     {acObsoleteStartMenu}},
+    {"[HKEY_CURRENT_USER]\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\"
+     "Start Menu2\\",
+     {acObsoleteStartMenu}},
+    {"[HKEY_LOCAL_MACHINE]\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\",
+     {acInvalidAppPaths}},
+    {"[HKEY_LOCAL_MACHINE]\\Software\\Microsoft\\Windows\\Help\\", {acInvalidHelpFiles}},
+    {"[HKEY_LOCAL_MACHINE]\\Software\\Microsoft\\Windows\\Html Help\\", {acInvalidHelpFiles}},
+    {"[HKEY_LOCAL_MACHINE]\\Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs\\",
+     {acInvalidSharedDLLs}},
+    {"[HKEY_CURRENT_USER]", {acInvalidPaths, acEmptyKeys}},
+    {"[HKEY_USERS]", {acInvalidPaths, acEmptyKeys}},
+    {"[HKEY_LOCAL_MACHINE]", {acInvalidPaths, acEmptyKeys}},
+    {"[HKEY_CLASSES_ROOT]", {acInvalidPaths, acEmptyKeys}},
+};
+
+}  // namespace
+
+TRootKeyText ParseRootKeyText(const std::string& text) {
+  TRootKeyText result{platform::invalidRootKey(), {}, {}, false};
+  std::size_t close = text.find(']');
+  if (close == std::string::npos) return result;
+  std::string_view inner = close >= 1 ? std::string_view(text).substr(1, close - 1) : "";
+  result.RootName = std::string(platform::cutToChars(inner, kShortText));
+  result.KeyPath = close + 2 <= text.size() ? text.substr(close + 2) : std::string();
+  if (result.KeyPath.empty() || result.KeyPath.front() != '\\')
+    result.KeyPath.insert(result.KeyPath.begin(), '\\');
+  result.RootKey = RootKeyFromName(result.RootName);
+  result.Ok = true;
+  return result;
+}
+
+std::optional<std::string> FormatFileTime(const FILETIME& time) {
+  using namespace std::chrono;
+  auto ticks = (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  // Days from 1601-01-01 to 1970-01-01.
+  constexpr std::int64_t kEpochDays = 134774;
+  // Windows refuses times with the top bit set; four-digit years end at 9999.
+  constexpr std::uint64_t kYear10000 = 0x24C85A5ED1C04000ull;
+  if (ticks >= kYear10000) return std::nullopt;
+  auto seconds = static_cast<std::int64_t>(ticks / 10000000);
+  auto dayPoint = sys_days{days{seconds / 86400 - kEpochDays}};
+  year_month_day date{dayPoint};
+  if (!date.ok()) return std::nullopt;
+  auto secondOfDay = seconds % 86400;
+  int hour = static_cast<int>(secondOfDay / 3600);
+  int minute = static_cast<int>(secondOfDay / 60 % 60);
+  int hour12 = hour % 12 == 0 ? 12 : hour % 12;
+  char text[32];
+  std::snprintf(text, sizeof text, "%02u/%02u/%04d %02d:%02d%s",
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                static_cast<int>(date.year()), hour12, minute, hour < 12 ? "AM" : "PM");
+  return std::string(text);
+}
+
+TAnalyzClass::TAnalyzClass(platform::RegistryApi& registry, platform::FileSystem& files,
+                           const platform::EventPump& pump)
+    : registry_(registry), files_(files), pump_(pump) {
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    UINT type = files_.GetDriveTypeA(std::string{letter, ':', '\\'});
+    if (type == DRIVE_FIXED || type == DRIVE_REMOTE || type == DRIVE_RAMDISK) LocalDrives += letter;
+  }
+  for (const RootRow& row : kRootTable) {
+    TRootKeyText parsed = ParseRootKeyText(row.text);
+    RootKeys.push_back({parsed.RootKey, parsed.KeyPath, row.categories});
+  }
+  Categories = {acInvalidPaths, acEmptyKeys,         acInvalidFonts,
+                acObsoleteStartMenu, acInvalidAppPaths, acInvalidHelpFiles};
+}
+
+void TAnalyzClass::Analyze() {
+  for (const TRegKeyToAnalyze& root : RootKeys) {
+    if (Stop) return;
+    if (!root.Categories.Intersects(Categories)) continue;
+    bool subtreeEmpty = true;
+    AnalyzeKeyTree(root.RootKey, root.KeyPath, subtreeEmpty, root.Categories);
+  }
+}
+
+bool TAnalyzClass::FormatKeyDate(TNTRegistry& reg) {
+  TRegKeyInfo info;
+  if (!reg.GetKeyInfo(info)) return false;
+  std::optional<std::string> text = FormatFileTime(info.FileTime);
+  KeyDate = text ? *text : "unknown";
+  return text.has_value();
+}
+
+void TAnalyzClass::Report(const TNotifyEvent& event) {
+  if (event) event(*this);
+}
+
+}  // namespace hw

@@ -1,0 +1,135 @@
+#pragma once
+// TAnalyzClass: the scan engine. It walks the registry roots whose categories
+// were chosen, runs the checks on every key and value, and announces each
+// finding by filling the current report and calling its category's event. It
+// keeps no findings itself: the handlers copy the report while the event runs.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/EventPump.h"
+#include "platform/FileSystem.h"
+#include "platform/RegistryApi.h"
+#include "scan/AnalyzSet.h"
+#include "scan/AnalyzTypes.h"
+
+namespace hw {
+
+class TNTRegistry;
+class TAnalyzClass;
+
+using TNotifyEvent = std::function<void(TAnalyzClass& sender)>;
+
+// One scan root.
+struct TRegKeyToAnalyze {
+  HKEY RootKey = nullptr;
+  std::string KeyPath;  // \path\ below the root; a single backslash for the whole hive
+  TAnalyzCategories Categories;
+};
+
+// The facts gathered about one file-type key by the extension check, which
+// adds its fields.
+struct TExtRecord {
+  std::string ProgID;
+  void Clear() { *this = TExtRecord(); }
+};
+
+// Result of parsing "[ROOT]\path" or "[ROOT] path".
+struct TRootKeyText {
+  HKEY RootKey;
+  std::string RootName;
+  std::string KeyPath;
+  bool Ok = false;
+};
+TRootKeyText ParseRootKeyText(const std::string& text);
+
+// The key date text of a last write time: "mm/dd/yyyy hh:mmAM" in UTC.
+std::optional<std::string> FormatFileTime(const FILETIME& time);
+
+class TAnalyzClass {
+ public:
+  // None of the three is owned; all must outlive the engine.
+  TAnalyzClass(platform::RegistryApi& registry, platform::FileSystem& files,
+               const platform::EventPump& pump);
+
+  // Runs one scan on the calling thread; findings arrive through the events.
+  void Analyze();
+  // Fills KeyDate from the key open in reg; false (KeyDate unchanged or
+  // "unknown") when its time cannot be read or converted.
+  bool FormatKeyDate(TNTRegistry& reg);
+
+  std::vector<TRegKeyToAnalyze> RootKeys;
+
+  TNotifyEvent OnKey;
+  TNotifyEvent OnInvalidPath;
+  TNotifyEvent OnEmptyKey;
+  TNotifyEvent OnInvalidExt;
+  TNotifyEvent OnInvalidFont;
+  TNotifyEvent OnObsoleteStartMenu;
+  TNotifyEvent OnInvalidAppPath;
+  TNotifyEvent OnInvalidHelpFile;
+  TNotifyEvent OnInvalidSharedDLL;
+
+  bool Stop = false;
+  bool SkipReadOnlyKeys = false;
+  std::array<TAnalyzSet, kCategoryCount> ExclusionSets;
+  std::vector<std::string> ExcludedDrives;  // "D:"
+  TAnalyzCategories Categories;
+  TExtRecord ExtRecord;
+  std::string LocalDrives;  // capital letters of the drives whose paths are judged
+
+  // The current report, valid while an event runs.
+  std::string RootName;
+  std::string KeyPath;
+  std::string ValueName;
+  std::string KeyDate;
+  TEntryTypes Flags;
+  std::string Data;
+  std::string BadPath;
+  std::int32_t PathCount = 0;
+  bool KeyWritable = false;
+
+  // The walk of one key and its subtree; subtreeEmpty ends true only if the
+  // key and everything below it hold no values.
+  void AnalyzeKeyTree(HKEY root, const std::string& path, bool& subtreeEmpty,
+                      TAnalyzCategories rootCategories);
+  // The checks of the key reg has open; clears noValues when it has values.
+  void AnalyzeKey(TNTRegistry& reg, bool& noValues, TAnalyzCategories rootCategories);
+
+ private:
+  bool Applies(TAnalyzCategory category, TAnalyzCategories rootCategories) const {
+    return rootCategories.Contains(category) && Categories.Contains(category);
+  }
+  bool Excluded(TAnalyzCategory category, const std::string& keyText,
+                const std::string& valueName = {}) const {
+    return ExclusionSets[category].IndexOfExcluded(keyText, valueName) >= 0;
+  }
+  void Report(const TNotifyEvent& event);
+  void CheckStartMenuKey(TNTRegistry& reg, const std::string& keyText);
+  void CheckValue(TNTRegistry& reg, const std::string& name, const std::string& keyText,
+                  TAnalyzCategories rootCategories);
+
+  // The value and key checks; each tells whether the text or key is invalid
+  // and sets BadPath, PathCount and Flags as its category needs.
+  bool IsInvalidPath(const std::string& text);
+  bool IsInvalidFont(const std::string& data);
+  bool IsInvalidHelpFile(const std::string& name, const std::string& data);
+  bool IsObsoleteMenuItem(const std::string& menuPath);
+  void CheckAppPath(HKEY root, const std::string& keyPath);
+  bool CheckExtension(HKEY root, const std::string& keyPath);
+  void CheckSharedDLL(TNTRegistry& reg, const std::string& valueName);
+
+  platform::RegistryApi& registry_;
+  platform::FileSystem& files_;
+  const platform::EventPump& pump_;
+};
+
+// Whether a key name holds the pattern of a GUID in braces (hyphens where a
+// GUID has them); such keys are never reported empty.
+bool HasGuid(std::string name);
+
+}  // namespace hw
