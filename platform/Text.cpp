@@ -20,7 +20,7 @@ char32_t foldCase(char32_t c) {
   return c;
 }
 
-char32_t decodeUtf8(std::string_view text, std::size_t& pos) {
+char32_t decodeUtf8(std::string_view text, std::size_t& pos, bool allowSurrogates) {
   auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
   unsigned char lead = byte(pos);
   if (lead < 0x80) {
@@ -43,7 +43,8 @@ char32_t decodeUtf8(std::string_view text, std::size_t& pos) {
   }
   static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
   pos += extra + 1;
-  if (c < kMin[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0xFFFD;
+  if (c < kMin[extra] || c > 0x10FFFF) return 0xFFFD;
+  if (c >= 0xD800 && c <= 0xDFFF && !allowSurrogates) return 0xFFFD;
   return c;
 }
 
@@ -121,8 +122,6 @@ std::string utf16ToUtf8(std::string_view utf16le) {
         unit(i + 1) <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
       ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
     }
     appendUtf8(out, c);
   }
@@ -137,7 +136,7 @@ std::string utf8ToUtf16(std::string_view utf8) {
     out += static_cast<char>(u >> 8);
   };
   for (std::size_t i = 0; i < utf8.size();) {
-    char32_t c = decodeUtf8(utf8, i);
+    char32_t c = decodeUtf8(utf8, i, true);
     if (c >= 0x10000) {
       c -= 0x10000;
       put(static_cast<char16_t>(0xD800 + (c >> 10)));

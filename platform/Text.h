@@ -17,13 +17,16 @@ char32_t foldCase(char32_t c);
 bool equalsNoCase(std::string_view a, std::string_view b);
 std::size_t hashNoCase(std::string_view text);
 
-// Malformed input is replaced by U+FFFD rather than rejected: registry data is
-// whatever programs stored.
+// Registry strings are whatever programs stored, unpaired surrogates
+// included. Those are carried as three-byte sequences (as WTF-8 does), so that
+// text read through the UTF-8 calls and written back keeps its UTF-16 exactly;
+// other malformed input becomes U+FFFD.
 std::string utf16ToUtf8(std::string_view utf16le);
 std::string utf8ToUtf16(std::string_view utf8);
 
 // Decodes one UTF-8 sequence at text[pos], advancing pos; U+FFFD for a bad one.
-char32_t decodeUtf8(std::string_view text, std::size_t& pos);
+// Encoded surrogates count as bad unless allowSurrogates is set.
+char32_t decodeUtf8(std::string_view text, std::size_t& pos, bool allowSurrogates = false);
 void appendUtf8(std::string& out, char32_t c);
 
 }  // namespace hw::platform

@@ -1,0 +1,111 @@
+#include "cli/CliOptions.h"
+
+#include <stdexcept>
+
+namespace hw::cli {
+
+namespace {
+
+constexpr const char* kCategoryNames[kCategoryCount] = {
+    "paths", "empty", "fonts", "startmenu", "apppaths", "helpfiles", "shareddlls", "extensions"};
+
+}  // namespace
+
+const char* const kUsage =
+    "Usage: hivewarden-cli scan [--prefix DIR] [--categories LIST] [--no-exclusions]\n"
+    "                           [--format jsonl|report] [--output FILE]\n"
+    "\n"
+    "Scans the registry of a Wine prefix for entries that point at things that no\n"
+    "longer exist, and prints one JSON object per finding.\n"
+    "\n"
+    "  --prefix DIR       the prefix (default: $WINEPREFIX, else ~/.wine)\n"
+    "  --categories LIST  comma-separated: paths, empty, fonts, startmenu, apppaths,\n"
+    "                     helpfiles, shareddlls, extensions\n"
+    "                     (default: paths,fonts,startmenu,apppaths,helpfiles,shareddlls)\n"
+    "  --no-exclusions    report entries the exclusion lists would hide\n"
+    "  --format FORMAT    jsonl (default) or report\n"
+    "  --output FILE      write there instead of standard output\n"
+    "\n"
+    "Exit status: 0 nothing found, 1 something found, 2 error.\n";
+
+TAnalyzCategories DefaultCliCategories() {
+  return {acInvalidPaths,      acInvalidFonts,     acObsoleteStartMenu,
+          acInvalidAppPaths,   acInvalidHelpFiles, acInvalidSharedDLLs};
+}
+
+const char* CategoryCliName(TAnalyzCategory category) { return kCategoryNames[category]; }
+
+std::optional<TAnalyzCategories> ParseCategoryList(const std::string& list, std::string& error) {
+  TAnalyzCategories result;
+  std::size_t pos = 0;
+  while (pos <= list.size()) {
+    std::size_t end = list.find(',', pos);
+    if (end == std::string::npos) end = list.size();
+    std::string name = list.substr(pos, end - pos);
+    pos = end + 1;
+    if (name.empty()) continue;
+    bool known = false;
+    for (int i = 0; i < kCategoryCount; ++i) {
+      if (name == kCategoryNames[i]) {
+        result.Include(static_cast<TAnalyzCategory>(i));
+        known = true;
+      }
+    }
+    if (!known) {
+      error = "unknown category '" + name +
+              "' (known: paths, empty, fonts, startmenu, apppaths, helpfiles, shareddlls, "
+              "extensions)";
+      return std::nullopt;
+    }
+  }
+  if (result.ToByte() == 0) {
+    error = "--categories names no category";
+    return std::nullopt;
+  }
+  return result;
+}
+
+ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
+  ParsedCommand command;
+  if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help")
+    return command;
+  if (args[0] != "scan") throw std::invalid_argument("unknown command '" + args[0] + "'");
+  command.kind = ParsedCommand::Kind::Scan;
+  ScanOptions& scan = command.scan;
+  scan.categories = DefaultCliCategories();
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto valueOf = [&](const char* option) -> const std::string& {
+      if (i + 1 >= args.size()) throw std::invalid_argument(std::string(option) + " needs a value");
+      return args[++i];
+    };
+    if (arg == "--prefix") {
+      scan.prefix = valueOf("--prefix");
+    } else if (arg == "--categories") {
+      std::string error;
+      auto categories = ParseCategoryList(valueOf("--categories"), error);
+      if (!categories) throw std::invalid_argument(error);
+      scan.categories = *categories;
+    } else if (arg == "--no-exclusions") {
+      scan.useExclusions = false;
+    } else if (arg == "--format") {
+      const std::string& format = valueOf("--format");
+      if (format == "jsonl")
+        scan.format = OutputFormat::Jsonl;
+      else if (format == "report")
+        scan.format = OutputFormat::Report;
+      else
+        throw std::invalid_argument("unknown format '" + format + "' (jsonl or report)");
+    } else if (arg == "--output") {
+      scan.output = valueOf("--output");
+    } else if (arg == "--help" || arg == "-h") {
+      command.kind = ParsedCommand::Kind::Help;
+      return command;
+    } else {
+      throw std::invalid_argument("unknown option '" + arg + "'");
+    }
+  }
+  return command;
+}
+
+}  // namespace hw::cli

@@ -1,0 +1,39 @@
+#pragma once
+// The command line of hivewarden-cli.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "scan/AnalyzTypes.h"
+
+namespace hw::cli {
+
+enum class OutputFormat { Jsonl, Report };
+
+struct ScanOptions {
+  std::string prefix;  // empty: $WINEPREFIX, else ~/.wine
+  TAnalyzCategories categories;
+  bool useExclusions = true;
+  OutputFormat format = OutputFormat::Jsonl;
+  std::string output;  // empty: standard output
+};
+
+struct ParsedCommand {
+  enum class Kind { Scan, Help } kind = Kind::Help;
+  ScanOptions scan;
+};
+
+// The categories the window offers: all but empty keys and file types.
+TAnalyzCategories DefaultCliCategories();
+// "paths,fonts" -> the set; std::nullopt with `error` set for an unknown name.
+std::optional<TAnalyzCategories> ParseCategoryList(const std::string& list, std::string& error);
+// The command-line name of a category ("paths", "empty", ...).
+const char* CategoryCliName(TAnalyzCategory category);
+
+// Throws std::invalid_argument with a message for the user on bad arguments.
+ParsedCommand ParseCommandLine(const std::vector<std::string>& args);
+
+extern const char* const kUsage;
+
+}  // namespace hw::cli

@@ -1,0 +1,167 @@
+#include "cli/ScanCommand.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+
+#include "cli/JsonLines.h"
+#include "platform/EventPump.h"
+#include "platform/PrefixFileSystem.h"
+#include "platform/StoreError.h"
+#include "platform/StoreRegistryApi.h"
+#include "platform/WinePrefixStore.h"
+#include "platform/Text.h"
+#include "scan/AnalyzClass.h"
+
+namespace hw::cli {
+
+namespace {
+
+// Shows the number of keys visited and the current key on one line, at most
+// ten times a second.
+class ProgressLine {
+ public:
+  ProgressLine(std::ostream& err, bool enabled) : err_(err), enabled_(enabled) {}
+  ~ProgressLine() { Clear(); }
+
+  void Key(const TAnalyzClass& engine) {
+    ++keys_;
+    if (!enabled_ || (keys_ & 0xFF) != 0) return;
+    auto now = std::chrono::steady_clock::now();
+    if (now - last_ < std::chrono::milliseconds(100)) return;
+    last_ = now;
+    std::string key = "[" + engine.RootName + "] " + engine.KeyPath;
+    err_ << "\r\033[K" << keys_ << " keys  " << platform::cutToChars(key, 60) << std::flush;
+    shown_ = true;
+  }
+  void Clear() {
+    if (shown_) err_ << "\r\033[K" << std::flush;
+    shown_ = false;
+  }
+  long keys() const { return keys_; }
+
+ private:
+  std::ostream& err_;
+  bool enabled_;
+  bool shown_ = false;
+  long keys_ = 0;
+  std::chrono::steady_clock::time_point last_{};
+};
+
+// Output to a file goes to a temporary name beside it and is renamed into
+// place once complete, so a failed run leaves an existing file as it was.
+class OutputFile {
+ public:
+  explicit OutputFile(std::filesystem::path path)
+      : path_(std::move(path)), temp_(path_.string() + ".tmp") {
+    stream_.open(temp_, std::ios::binary | std::ios::trunc);
+  }
+  ~OutputFile() {
+    if (!committed_) {
+      stream_.close();
+      std::error_code ignored;
+      std::filesystem::remove(temp_, ignored);
+    }
+  }
+  bool ok() const { return stream_.good(); }
+  std::ostream& stream() { return stream_; }
+  bool Commit() {
+    stream_.close();
+    if (stream_.fail()) return false;
+    std::error_code error;
+    std::filesystem::rename(temp_, path_, error);
+    committed_ = !error;
+    return committed_;
+  }
+
+ private:
+  std::filesystem::path path_;
+  std::filesystem::path temp_;
+  std::ofstream stream_;
+  bool committed_ = false;
+};
+
+}  // namespace
+
+std::string ResolvePrefix(const std::string& option) {
+  if (!option.empty()) return option;
+  if (const char* env = std::getenv("WINEPREFIX"); env && *env) return env;
+  if (const char* home = std::getenv("HOME"); home && *home)
+    return (std::filesystem::path(home) / ".wine").string();
+  return ".wine";
+}
+
+ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& err,
+                   bool showProgress) {
+  if (options.format == OutputFormat::Report) {
+    err << "hivewarden-cli: the report format is not available in this version; use jsonl\n";
+    return kError;
+  }
+  const std::string prefix = ResolvePrefix(options.prefix);
+  std::unique_ptr<platform::WinePrefixStore> store;
+  try {
+    store = platform::WinePrefixStore::open(prefix);
+  } catch (const platform::StoreError& error) {
+    err << "hivewarden-cli: " << error.what() << "\n";
+    return kError;
+  }
+
+  std::unique_ptr<OutputFile> file;
+  if (!options.output.empty()) {
+    file = std::make_unique<OutputFile>(options.output);
+    if (!file->ok()) {
+      err << "hivewarden-cli: cannot write " << options.output << "\n";
+      return kError;
+    }
+  }
+  std::ostream& sink = file ? file->stream() : out;
+
+  platform::StoreRegistryApi api(*store);
+  platform::PrefixFileSystem files(prefix, api);
+  platform::EventPump pump;
+  TAnalyzClass engine(api, files, pump);
+  engine.Categories = options.categories;
+
+  long findings = 0;
+  ProgressLine progress(err, showProgress);
+  engine.OnKey = [&](TAnalyzClass& sender) { progress.Key(sender); };
+  auto reporter = [&](TAnalyzCategory category) {
+    return [&, category](TAnalyzClass& sender) {
+      progress.Clear();
+      sink << FindingJson(sender, category) << '\n';
+      ++findings;
+    };
+  };
+  engine.OnInvalidPath = reporter(acInvalidPaths);
+  engine.OnEmptyKey = reporter(acEmptyKeys);
+  engine.OnInvalidFont = reporter(acInvalidFonts);
+  engine.OnObsoleteStartMenu = reporter(acObsoleteStartMenu);
+  engine.OnInvalidAppPath = reporter(acInvalidAppPaths);
+  engine.OnInvalidHelpFile = reporter(acInvalidHelpFiles);
+  engine.OnInvalidSharedDLL = reporter(acInvalidSharedDLLs);
+  engine.OnInvalidExt = reporter(acInvalidExts);
+
+  try {
+    engine.Stop = false;
+    engine.Analyze();
+    engine.Stop = true;
+  } catch (const std::exception& error) {
+    progress.Clear();
+    err << "hivewarden-cli: the scan stopped: " << error.what() << "\n";
+    return kError;
+  }
+  progress.Clear();
+  sink.flush();
+  if (file && !file->Commit()) {
+    err << "hivewarden-cli: cannot write " << options.output << "\n";
+    return kError;
+  }
+  if (showProgress)
+    err << progress.keys() << " keys scanned, " << findings << " entries found\n";
+  return findings > 0 ? kFound : kNothingFound;
+}
+
+}  // namespace hw::cli

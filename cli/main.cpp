@@ -1,0 +1,29 @@
+// hivewarden-cli: the scan engine for the command line, for Wine users who
+// script their prefixes.
+
+#include <unistd.h>
+
+#include <iostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "cli/CliOptions.h"
+#include "cli/ScanCommand.h"
+
+int main(int argc, char** argv) {
+  using namespace hw::cli;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  ParsedCommand command;
+  try {
+    command = ParseCommandLine(args);
+  } catch (const std::invalid_argument& error) {
+    std::cerr << "hivewarden-cli: " << error.what() << "\n\n" << kUsage;
+    return kError;
+  }
+  if (command.kind == ParsedCommand::Kind::Help) {
+    std::cout << kUsage;
+    return args.empty() ? kError : kNothingFound;
+  }
+  return RunScan(command.scan, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
+}

@@ -1,0 +1,164 @@
+#include "tools/PrefixGenerator.h"
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/StoreRegistryApi.h"
+#include "platform/WinePrefixStore.h"
+#include "registry/NTRegistry.h"
+
+namespace hw::tools {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void MakeDrives(const fs::path& prefix) {
+  fs::create_directories(prefix / "drive_c" / "windows" / "Fonts");
+  fs::create_directories(prefix / "dosdevices");
+  std::error_code ignored;
+  fs::create_directory_symlink("../drive_c", prefix / "dosdevices" / "c:", ignored);
+  fs::create_directory_symlink("/", prefix / "dosdevices" / "z:", ignored);
+}
+
+void Touch(const fs::path& file) {
+  fs::create_directories(file.parent_path());
+  std::ofstream(file) << "demo\n";
+}
+
+// Opens (creating) a key below root and leaves it current in reg.
+TNTRegistry& At(TNTRegistry& reg, HKEY root, const std::string& path) {
+  reg.SetRootKey(root);
+  if (!reg.OpenKey("\\" + path, true)) throw ERegistryException("Failed to create key " + path);
+  return reg;
+}
+
+void PutDword(TNTRegistry& reg, const std::string& name, std::uint32_t value) {
+  reg.PutData(name, &value, sizeof value, dkInteger);
+}
+
+void PutExpand(TNTRegistry& reg, const std::string& name, const std::string& text) {
+  reg.PutData(name, text.c_str(), static_cast<DWORD>(text.size() + 1), dkExpandString);
+}
+
+}  // namespace
+
+void GenerateDemoPrefix(const fs::path& prefix) {
+  MakeDrives(prefix);
+  const fs::path c = prefix / "drive_c";
+  Touch(c / "Program Files" / "Tidy Editor" / "tidyedit.exe");
+  Touch(c / "Program Files" / "Tidy Editor" / "tidyedit.chm");
+  Touch(c / "windows" / "Fonts" / "tidysans.ttf");
+  // A program that was moved: its registry still names the old folder.
+  Touch(c / "Games" / "Star Pilot" / "starpilot.exe");
+  fs::create_directories(c / "users" / "Public" / "Start Menu" / "Programs" / "Tidy Editor");
+
+  auto store = platform::WinePrefixStore::createEmpty(prefix);
+  platform::StoreRegistryApi api(*store);
+  TNTRegistry reg(api);
+  const std::string cv = "Software\\Microsoft\\Windows\\CurrentVersion\\";
+  At(reg, HKEY_LOCAL_MACHINE, "Software\\Classes");  // what HKEY_CLASSES_ROOT stands for
+
+  At(reg, HKEY_LOCAL_MACHINE, "Software\\Wine\\Drives").WriteString("c:", "hd");
+  At(reg, HKEY_CURRENT_USER, cv + "Explorer\\Shell Folders")
+      .WriteString("Programs", "C:\\users\\Public\\Start Menu\\Programs");
+  At(reg, HKEY_LOCAL_MACHINE, cv + "Explorer\\Shell Folders")
+      .WriteString("Common Programs", "C:\\users\\Public\\Start Menu\\Programs");
+  At(reg, HKEY_LOCAL_MACHINE, cv + "Explorer\\Shell Folders").WriteString("Fonts", "C:\\windows\\Fonts");
+
+  // Invalid paths: a program uninstalled, another moved.
+  At(reg, HKEY_CURRENT_USER, "Software\\Oldsoft\\Photo Viewer")
+      .WriteString("InstallDir", "C:\\Program Files\\Photo Viewer");
+  reg.WriteString("LastFile", "C:\\users\\Public\\Pictures\\holiday.pvx");
+  At(reg, HKEY_CURRENT_USER, "Software\\Skyward\\Star Pilot")
+      .WriteString("Path", "C:\\Program Files\\Star Pilot\\starpilot.exe");
+  At(reg, HKEY_CURRENT_USER, "Software\\Tidy\\Editor")
+      .WriteString("Path", "C:\\Program Files\\Tidy Editor\\tidyedit.exe");
+  // A value whose name is the missing path.
+  At(reg, HKEY_LOCAL_MACHINE, cv + "SharedDLLs");
+  PutDword(reg, "C:\\Program Files\\Common Files\\Oldsoft\\pvcodec.dll", 1);
+  PutDword(reg, "C:\\Program Files\\Tidy Editor\\tidyedit.exe", 0);
+
+  // Empty keys left behind by an uninstaller.
+  At(reg, HKEY_CURRENT_USER, "Software\\Oldsoft\\Leftovers\\Recent");
+  At(reg, HKEY_LOCAL_MACHINE, "Software\\Oldsoft\\Photo Viewer\\Plugins");
+
+  // Fonts: one installed, one whose file is gone.
+  At(reg, HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts")
+      .WriteString("Tidy Sans (TrueType)", "tidysans.ttf");
+  reg.WriteString("Photo Serif (TrueType)", "photoserif.ttf");
+
+  // Start-menu order keys: one for a folder that is there, one that is not.
+  At(reg, HKEY_CURRENT_USER, cv + "Explorer\\MenuOrder\\Start Menu\\Programs\\Tidy Editor");
+  reg.PutData("Order", "\x08\x00\x00\x00", 4, dkBinary);
+  At(reg, HKEY_CURRENT_USER, cv + "Explorer\\MenuOrder\\Start Menu\\Programs\\Photo Viewer");
+  reg.PutData("Order", "\x08\x00\x00\x00", 4, dkBinary);
+
+  // Application paths.
+  At(reg, HKEY_LOCAL_MACHINE, cv + "App Paths\\tidyedit.exe")
+      .WriteString("", "C:\\Program Files\\Tidy Editor\\tidyedit.exe");
+  reg.WriteString("Path", "C:\\Program Files\\Tidy Editor");
+  At(reg, HKEY_LOCAL_MACHINE, cv + "App Paths\\photoview.exe")
+      .WriteString("", "C:\\Program Files\\Photo Viewer\\photoview.exe");
+  reg.WriteString("Path", "C:\\Program Files\\Photo Viewer");
+
+  // Help files.
+  At(reg, HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\Html Help")
+      .WriteString("tidyedit.chm", "C:\\Program Files\\Tidy Editor");
+  reg.WriteString("photoview.chm", "C:\\Program Files\\Photo Viewer\\Help");
+  At(reg, HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\Help")
+      .WriteString("photoview.hlp", "C:\\Program Files\\Photo Viewer\\Help");
+
+  // File types: one whose class is gone, one whose open verb has no command.
+  At(reg, HKEY_CLASSES_ROOT, ".pvx").WriteString("", "PhotoViewer.Image");
+  At(reg, HKEY_CLASSES_ROOT, ".tidy").WriteString("", "Tidy.Document");
+  At(reg, HKEY_CLASSES_ROOT, "Tidy.Document").WriteString("", "Tidy document");
+  At(reg, HKEY_CLASSES_ROOT, "Tidy.Document\\shell\\open");
+  PutExpand(At(reg, HKEY_CLASSES_ROOT, "Tidy.Document\\DefaultIcon"), "",
+            "%ProgramFiles%\\Tidy Editor\\tidyedit.exe,0");
+
+  reg.CloseKey();
+  store->save();
+}
+
+void GenerateLargePrefix(const fs::path& prefix, std::size_t keys, std::size_t values) {
+  MakeDrives(prefix);
+  auto store = platform::WinePrefixStore::createEmpty(prefix);
+  platform::StoreRegistryApi api(*store);
+  TNTRegistry reg(api);
+
+  // Trees of vendor \ product \ component \ leaf, four fifths of the leaves
+  // holding values; a tenth of the keys in the user's hive.
+  const std::size_t leaves = keys * 9 / 10;
+  const std::size_t valuesPerLeaf = std::max<std::size_t>(1, values / (leaves * 4 / 5 + 1));
+  std::size_t written = 0;
+  for (std::size_t leaf = 0; leaf < leaves; ++leaf) {
+    HKEY root = leaf % 10 == 0 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    std::string path = "Software\\Vendor" + std::to_string(leaf / 2000) + "\\Product" +
+                       std::to_string(leaf / 100 % 20) + "\\Component" + std::to_string(leaf / 10 % 10) +
+                       "\\Leaf" + std::to_string(leaf);
+    At(reg, root, path);
+    if (leaf % 5 == 4 || written >= values) continue;
+    for (std::size_t v = 0; v < valuesPerLeaf && written < values; ++v, ++written) {
+      std::string name = "Value" + std::to_string(v);
+      switch (v % 4) {
+        case 0:
+          reg.WriteString(name, "C:\\Program Files\\Vendor" + std::to_string(leaf / 2000) +
+                                    "\\bin\\module" + std::to_string(leaf) + ".dll");
+          break;
+        case 1: PutDword(reg, name, static_cast<std::uint32_t>(leaf)); break;
+        case 2: PutExpand(reg, name, "%SystemRoot%\\system32\\file" + std::to_string(v) + ".dat"); break;
+        default: {
+          const unsigned char bytes[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+          reg.PutData(name, bytes, sizeof bytes, dkBinary);
+        }
+      }
+    }
+  }
+  reg.CloseKey();
+  store->save();
+}
+
+}  // namespace hw::tools
