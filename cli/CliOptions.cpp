@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "platform/Text.h"
+
 namespace hw::cli {
 
 namespace {
@@ -37,13 +39,7 @@ const char* CategoryCliName(TAnalyzCategory category) { return kCategoryNames[ca
 
 std::optional<TAnalyzCategories> ParseCategoryList(const std::string& list, std::string& error) {
   TAnalyzCategories result;
-  std::size_t pos = 0;
-  while (pos <= list.size()) {
-    std::size_t end = list.find(',', pos);
-    if (end == std::string::npos) end = list.size();
-    std::string name = list.substr(pos, end - pos);
-    pos = end + 1;
-    if (name.empty()) continue;
+  for (std::string_view name : platform::SplitNonEmpty(list, ',')) {
     bool known = false;
     for (int i = 0; i < kCategoryCount; ++i) {
       if (name == kCategoryNames[i]) {
@@ -52,13 +48,13 @@ std::optional<TAnalyzCategories> ParseCategoryList(const std::string& list, std:
       }
     }
     if (!known) {
-      error = "unknown category '" + name +
+      error = "unknown category '" + std::string(name) +
               "' (known: paths, empty, fonts, startmenu, apppaths, helpfiles, shareddlls, "
               "extensions)";
       return std::nullopt;
     }
   }
-  if (result.ToByte() == 0) {
+  if (result.Empty()) {
     error = "--categories names no category";
     return std::nullopt;
   }

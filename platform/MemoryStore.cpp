@@ -6,13 +6,7 @@ namespace {
 
 KeyNode& ensurePath(RegistryStore& store, KeyNode& from, std::string_view path) {
   KeyNode* node = &from;
-  std::size_t pos = 0;
-  while (pos <= path.size()) {
-    std::size_t end = path.find('\\', pos);
-    if (end == std::string_view::npos) end = path.size();
-    std::string_view component = path.substr(pos, end - pos);
-    pos = end + 1;
-    if (component.empty()) continue;
+  for (std::string_view component : SplitNonEmpty(path, '\\')) {
     KeyNode* child = node->findChild(component);
     node = child ? store.followLink(child) : store.loadChild(*node, std::string(component));
   }

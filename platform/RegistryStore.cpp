@@ -157,15 +157,10 @@ KeyNode* RegistryStore::followLink(KeyNode* key) { return follow(key, 0); }
 
 KeyNode* RegistryStore::resolveFrom(KeyNode* from, std::string_view path, int depth) {
   KeyNode* node = from;
-  std::size_t pos = 0;
-  while (node && pos <= path.size()) {
-    std::size_t end = path.find('\\', pos);
-    if (end == std::string_view::npos) end = path.size();
-    std::string_view component = path.substr(pos, end - pos);
-    pos = end + 1;
-    if (component.empty()) continue;
+  for (std::string_view component : SplitNonEmpty(path, '\\')) {
     node = node->findChild(component);
     if (node) node = follow(node, depth);
+    if (!node) return nullptr;
   }
   return node;
 }

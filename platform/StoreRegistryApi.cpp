@@ -62,6 +62,18 @@ HKEY StoreRegistryApi::newHandle(KeyNode* node, REGSAM access) {
   return reinterpret_cast<HKEY>(id);
 }
 
+LSTATUS StoreRegistryApi::keyWithRights(HKEY key, REGSAM needed, KeyNode*& node) {
+  REGSAM granted = 0;
+  LSTATUS status = ERROR_SUCCESS;
+  node = lookup(key, &granted, &status);
+  if (!node) return status;
+  if ((granted & needed) != needed) {
+    node = nullptr;
+    return ERROR_ACCESS_DENIED;
+  }
+  return ERROR_SUCCESS;
+}
+
 KeyNode* StoreRegistryApi::lookup(HKEY key, REGSAM* access, LSTATUS* status) {
   if (isPredefined(key)) {
     KeyNode* node = store_.predefinedKey(key);
@@ -120,11 +132,7 @@ LSTATUS StoreRegistryApi::RegCreateKeyExA(HKEY key, const char* subKey, REGSAM a
 
   DWORD outcome = REG_OPENED_EXISTING_KEY;
   bool first = true;
-  for (std::size_t pos = 0; pos <= path.size();) {
-    std::size_t end = std::min(path.find('\\', pos), path.size());
-    std::string_view component = path.substr(pos, end - pos);
-    pos = end + 1;
-    if (component.empty()) continue;
+  for (std::string_view component : SplitNonEmpty(path, '\\')) {
     if (KeyNode* child = node->findChild(component)) {
       node = store_.followLink(child);
       if (!node) return ERROR_FILE_NOT_FOUND;
@@ -153,11 +161,8 @@ LSTATUS StoreRegistryApi::RegCloseKey(HKEY key) {
 LSTATUS StoreRegistryApi::RegQueryInfoKeyA(HKEY key, DWORD* subKeys, DWORD* maxSubKeyLen,
                                            DWORD* values, DWORD* maxValueNameLen,
                                            DWORD* maxValueLen, FILETIME* lastWriteTime) {
-  REGSAM access = 0;
-  LSTATUS status = ERROR_SUCCESS;
-  KeyNode* node = lookup(key, &access, &status);
-  if (!node) return status;
-  if (!(access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+  KeyNode* node = nullptr;
+  if (LSTATUS status = keyWithRights(key, KEY_QUERY_VALUE, node)) return status;
   std::size_t longestKey = 0, longestName = 0, longestData = 0;
   for (std::size_t i = 0; i < node->childCount(); ++i)
     longestKey = std::max(longestKey, node->child(i)->name().size());
@@ -175,32 +180,23 @@ LSTATUS StoreRegistryApi::RegQueryInfoKeyA(HKEY key, DWORD* subKeys, DWORD* maxS
 }
 
 LSTATUS StoreRegistryApi::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameLen) {
-  REGSAM access = 0;
-  LSTATUS status = ERROR_SUCCESS;
-  KeyNode* node = lookup(key, &access, &status);
-  if (!node) return status;
-  if (!(access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
+  KeyNode* node = nullptr;
+  if (LSTATUS status = keyWithRights(key, KEY_ENUMERATE_SUB_KEYS, node)) return status;
   if (index >= node->childCount()) return ERROR_NO_MORE_ITEMS;
   return copyName(node->child(index)->name(), name, nameLen);
 }
 
 LSTATUS StoreRegistryApi::RegEnumValueA(HKEY key, DWORD index, char* name, DWORD* nameLen) {
-  REGSAM access = 0;
-  LSTATUS status = ERROR_SUCCESS;
-  KeyNode* node = lookup(key, &access, &status);
-  if (!node) return status;
-  if (!(access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+  KeyNode* node = nullptr;
+  if (LSTATUS status = keyWithRights(key, KEY_QUERY_VALUE, node)) return status;
   if (index >= node->valueCount()) return ERROR_NO_MORE_ITEMS;
   return copyName(node->value(index).name, name, nameLen);
 }
 
 LSTATUS StoreRegistryApi::RegQueryValueExA(HKEY key, const char* valueName, DWORD* type,
                                            BYTE* data, DWORD* size) {
-  REGSAM access = 0;
-  LSTATUS status = ERROR_SUCCESS;
-  KeyNode* node = lookup(key, &access, &status);
-  if (!node) return status;
-  if (!(access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+  KeyNode* node = nullptr;
+  if (LSTATUS status = keyWithRights(key, KEY_QUERY_VALUE, node)) return status;
   if (data && !size) return ERROR_INVALID_PARAMETER;
   const RegValue* value = node->findValue(text(valueName));
   if (!value) return ERROR_FILE_NOT_FOUND;
@@ -219,11 +215,8 @@ LSTATUS StoreRegistryApi::RegQueryValueExA(HKEY key, const char* valueName, DWOR
 
 LSTATUS StoreRegistryApi::RegSetValueExA(HKEY key, const char* valueName, DWORD type,
                                          const BYTE* data, DWORD size) {
-  REGSAM access = 0;
-  LSTATUS status = ERROR_SUCCESS;
-  KeyNode* node = lookup(key, &access, &status);
-  if (!node) return status;
-  if (!(access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+  KeyNode* node = nullptr;
+  if (LSTATUS status = keyWithRights(key, KEY_SET_VALUE, node)) return status;
   if (LSTATUS denied = checkAccess(*node, KEY_SET_VALUE)) return denied;
   if (size && !data) return ERROR_INVALID_PARAMETER;
   std::string bytes(reinterpret_cast<const char*>(data), data ? size : 0);
@@ -233,10 +226,8 @@ LSTATUS StoreRegistryApi::RegSetValueExA(HKEY key, const char* valueName, DWORD 
 }
 
 LSTATUS StoreRegistryApi::RegDeleteKeyA(HKEY key, const char* subKey) {
-  REGSAM access = 0;
-  LSTATUS status = ERROR_SUCCESS;
-  KeyNode* base = lookup(key, &access, &status);
-  if (!base) return status;
+  KeyNode* base = nullptr;
+  if (LSTATUS status = keyWithRights(key, 0, base)) return status;
   std::string_view path = text(subKey);
   if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
   // The last component is not followed: deleting a link removes the link.
@@ -256,11 +247,8 @@ LSTATUS StoreRegistryApi::RegDeleteKeyA(HKEY key, const char* subKey) {
 }
 
 LSTATUS StoreRegistryApi::RegDeleteValueA(HKEY key, const char* valueName) {
-  REGSAM access = 0;
-  LSTATUS status = ERROR_SUCCESS;
-  KeyNode* node = lookup(key, &access, &status);
-  if (!node) return status;
-  if (!(access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+  KeyNode* node = nullptr;
+  if (LSTATUS status = keyWithRights(key, KEY_SET_VALUE, node)) return status;
   if (LSTATUS denied = checkAccess(*node, KEY_SET_VALUE)) return denied;
   return store_.deleteValue(*node, text(valueName)) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }

@@ -43,6 +43,8 @@ class StoreRegistryApi final : public RegistryApi {
   // The key a handle stands for, with the rights it was opened with; null with
   // the status to return when the handle is not usable.
   KeyNode* lookup(HKEY key, REGSAM* access, LSTATUS* status);
+  // The key behind a handle opened with at least the `needed` rights.
+  LSTATUS keyWithRights(HKEY key, REGSAM needed, KeyNode*& node);
   LSTATUS checkAccess(const KeyNode& node, REGSAM wanted) const;
   HKEY newHandle(KeyNode* node, REGSAM access);
 

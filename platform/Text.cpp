@@ -225,3 +225,19 @@ std::string_view cutToChars(std::string_view text, std::size_t maxChars) {
 }
 
 }  // namespace hw::platform
+
+namespace hw::platform {
+
+std::vector<std::string_view> SplitNonEmpty(std::string_view text, char separator) {
+  std::vector<std::string_view> pieces;
+  std::size_t pos = 0;
+  while (pos <= text.size()) {
+    std::size_t end = text.find(separator, pos);
+    if (end == std::string_view::npos) end = text.size();
+    if (end > pos) pieces.push_back(text.substr(pos, end - pos));
+    pos = end + 1;
+  }
+  return pieces;
+}
+
+}  // namespace hw::platform

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace hw::platform {
 
@@ -42,4 +43,9 @@ std::string toLowerUtf8(std::string_view text);
 // The first maxChars characters (code points) of text; never cuts inside a
 // UTF-8 sequence.
 std::string_view cutToChars(std::string_view text, std::size_t maxChars);
+}  // namespace hw::platform
+
+namespace hw::platform {
+// The non-empty pieces of text between separators: "a\\b\" gives a, b.
+std::vector<std::string_view> SplitNonEmpty(std::string_view text, char separator);
 }  // namespace hw::platform

@@ -149,15 +149,7 @@ std::vector<std::string_view> TNTRegistry::FullPath(std::string_view key,
   } else {
     storage = currentKey_ ? join(currentPath_, std::string(key)) : std::string(key);
   }
-  std::vector<std::string_view> parts;
-  std::string_view rest = storage;
-  while (!rest.empty()) {
-    std::size_t end = rest.find('\\');
-    std::string_view part = rest.substr(0, end);
-    if (!part.empty()) parts.push_back(part);
-    rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
-  }
-  return parts;
+  return platform::SplitNonEmpty(storage, '\\');
 }
 
 bool TNTRegistry::OpenKey(const std::string& key, bool canCreate) {

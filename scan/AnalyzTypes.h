@@ -5,9 +5,40 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <string_view>
 
 namespace hw {
+
+// A set of enumeration members stored as bits, bit n for ordinal n, the way
+// category sets and problem-kind sets are stored and compared.
+template <typename Enum, typename Bits>
+class EnumSet {
+ public:
+  constexpr EnumSet() = default;
+  constexpr EnumSet(std::initializer_list<Enum> members) {
+    for (Enum member : members) bits_ |= bit(member);
+  }
+  static constexpr EnumSet FromBits(Bits bits) {
+    EnumSet set;
+    set.bits_ = bits;
+    return set;
+  }
+  constexpr Bits ToBits() const { return bits_; }
+  constexpr bool Contains(Enum member) const { return bits_ & bit(member); }
+  constexpr void Include(Enum member) { bits_ |= bit(member); }
+  constexpr void Exclude(Enum member) { bits_ &= static_cast<Bits>(~bit(member)); }
+  constexpr bool Empty() const { return bits_ == 0; }
+  constexpr bool Intersects(EnumSet other) const { return bits_ & other.bits_; }
+  constexpr EnumSet operator&(EnumSet other) const { return FromBits(bits_ & other.bits_); }
+  constexpr bool operator==(const EnumSet&) const = default;
+
+ private:
+  static constexpr Bits bit(Enum member) {
+    return static_cast<Bits>(Bits{1} << static_cast<unsigned>(member));
+  }
+  Bits bits_ = 0;
+};
 
 enum TAnalyzCategory : std::uint8_t {
   acInvalidPaths,
@@ -22,33 +53,7 @@ enum TAnalyzCategory : std::uint8_t {
 inline constexpr int kCategoryCount = 8;
 
 // A set of categories held in one byte, bit n for ordinal n.
-class TAnalyzCategories {
- public:
-  constexpr TAnalyzCategories() = default;
-  constexpr TAnalyzCategories(std::initializer_list<TAnalyzCategory> members) {
-    for (TAnalyzCategory c : members) bits_ |= bit(c);
-  }
-  static constexpr TAnalyzCategories FromByte(std::uint8_t bits) {
-    TAnalyzCategories set;
-    set.bits_ = bits;
-    return set;
-  }
-  constexpr std::uint8_t ToByte() const { return bits_; }
-  constexpr bool Contains(TAnalyzCategory c) const { return bits_ & bit(c); }
-  constexpr void Include(TAnalyzCategory c) { bits_ |= bit(c); }
-  constexpr void Exclude(TAnalyzCategory c) { bits_ &= static_cast<std::uint8_t>(~bit(c)); }
-  constexpr bool Intersects(TAnalyzCategories other) const { return bits_ & other.bits_; }
-  constexpr TAnalyzCategories operator&(TAnalyzCategories other) const {
-    return FromByte(bits_ & other.bits_);
-  }
-  constexpr bool operator==(const TAnalyzCategories&) const = default;
-
- private:
-  static constexpr std::uint8_t bit(TAnalyzCategory c) {
-    return static_cast<std::uint8_t>(1u << static_cast<unsigned>(c));
-  }
-  std::uint8_t bits_ = 0;
-};
+using TAnalyzCategories = EnumSet<TAnalyzCategory, std::uint8_t>;
 
 enum TEntryType : std::uint8_t {
   etInvalidData,
@@ -81,26 +86,6 @@ inline constexpr int kEntryTypeCount = 23;
 extern const std::array<std::string_view, kEntryTypeCount> kEntryTypeNames;
 
 // A set of problem kinds, 32 bits, bit n for ordinal n.
-class TEntryTypes {
- public:
-  constexpr TEntryTypes() = default;
-  constexpr TEntryTypes(std::initializer_list<TEntryType> members) {
-    for (TEntryType t : members) bits_ |= bit(t);
-  }
-  static constexpr TEntryTypes FromBits(std::uint32_t bits) {
-    TEntryTypes set;
-    set.bits_ = bits;
-    return set;
-  }
-  constexpr std::uint32_t Bits() const { return bits_; }
-  constexpr bool Contains(TEntryType t) const { return bits_ & bit(t); }
-  constexpr void Include(TEntryType t) { bits_ |= bit(t); }
-  constexpr bool Empty() const { return bits_ == 0; }
-  constexpr bool operator==(const TEntryTypes&) const = default;
-
- private:
-  static constexpr std::uint32_t bit(TEntryType t) { return 1u << static_cast<unsigned>(t); }
-  std::uint32_t bits_ = 0;
-};
+using TEntryTypes = EnumSet<TEntryType, std::uint32_t>;
 
 }  // namespace hw
