@@ -4,7 +4,8 @@
 //
 //   build/bin/bench_prefix [--benchmark_filter=...]
 // The prefix is generated once into build/bench-prefix (set HW_BENCH_PREFIX to
-// use another folder).
+// use another folder, and HW_BENCH_KEYS for another size, with three values a
+// key: a small one suits instruction counts under callgrind).
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -26,8 +27,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t kKeys = 200000;
-constexpr std::size_t kValues = 600000;
+std::size_t KeyCount() {
+  const char* env = std::getenv("HW_BENCH_KEYS");
+  return env ? std::strtoul(env, nullptr, 10) : 200000;
+}
 
 fs::path PrefixPath() {
   if (const char* env = std::getenv("HW_BENCH_PREFIX")) return env;
@@ -47,10 +50,11 @@ const fs::path& Prefix() {
   static const fs::path prefix = [] {
     fs::path path = PrefixPath();
     if (fs::exists(path / "system.reg")) return path;
-    std::cerr << "generating " << path << " (" << kKeys << " keys, " << kValues << " values)...\n";
+    const std::size_t keys = KeyCount();
+    std::cerr << "generating " << path << " (" << keys << " keys, " << 3 * keys << " values)...\n";
     pid_t child = fork();
     if (child == 0) {
-      hw::tools::GenerateLargePrefix(path, kKeys, kValues);
+      hw::tools::GenerateLargePrefix(path, keys, 3 * keys);
       _exit(0);
     }
     int status = 0;

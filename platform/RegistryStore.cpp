@@ -1,6 +1,8 @@
 #include "platform/RegistryStore.h"
 
+#include <algorithm>
 #include <chrono>
+#include <stdexcept>
 #include <unordered_map>
 
 namespace hw::platform {
@@ -73,6 +75,7 @@ KeyNode* KeyNode::findChild(std::string_view name) const {
 }
 
 KeyNode* KeyNode::addChild(std::string name) {
+  extentsValid_ = false;
   children_.push_back(std::make_unique<KeyNode>(std::move(name), this));
   KeyNode* child = children_.back().get();
   if (childIndex_) childIndex_->byName.emplace(child->name_, child);
@@ -80,6 +83,7 @@ KeyNode* KeyNode::addChild(std::string name) {
 }
 
 std::unique_ptr<KeyNode> KeyNode::removeChild(KeyNode* child) {
+  extentsValid_ = false;
   for (auto it = children_.begin(); it != children_.end(); ++it) {
     if (it->get() != child) continue;
     if (childIndex_) childIndex_->byName.erase(child->name_);
@@ -105,12 +109,36 @@ std::size_t KeyNode::findValueIndex(std::string_view name) const {
   return it == valueIndex_->byName.end() ? values_.size() : it->second;
 }
 
+bool isStringType(DWORD type) {
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+std::size_t callerDataLength(const RegValue& value) {
+  return isStringType(value.type) ? utf8LengthOfUtf16(value.data) : value.data.size();
+}
+
+const KeyNode::Extents& KeyNode::extents() const {
+  if (extentsValid_) return extents_;
+  extents_ = Extents{};
+  auto longest = [](std::uint32_t& field, std::size_t length) {
+    field = std::max(field, static_cast<std::uint32_t>(length));
+  };
+  for (const auto& child : children_) longest(extents_.longestSubKey, child->name_.size());
+  for (const RegValue& value : values_) {
+    longest(extents_.longestValueName, value.name.size());
+    longest(extents_.longestData, callerDataLength(value));
+  }
+  extentsValid_ = true;
+  return extents_;
+}
+
 const RegValue* KeyNode::findValue(std::string_view name) const {
   std::size_t index = findValueIndex(name);
   return index < values_.size() ? &values_[index] : nullptr;
 }
 
 void KeyNode::setValue(std::string_view name, DWORD type, std::string data) {
+  extentsValid_ = false;
   std::size_t index = findValueIndex(name);
   if (index < values_.size()) {
     // Like Windows, an existing value keeps the spelling of its name.
@@ -126,6 +154,7 @@ void KeyNode::setValue(std::string_view name, DWORD type, std::string data) {
 bool KeyNode::removeValue(std::string_view name) {
   std::size_t index = findValueIndex(name);
   if (index >= values_.size()) return false;
+  extentsValid_ = false;
   valueIndex_.reset();
   values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(index));
   return true;
@@ -157,11 +186,11 @@ KeyNode* RegistryStore::followLink(KeyNode* key) { return follow(key, 0); }
 
 KeyNode* RegistryStore::resolveFrom(KeyNode* from, std::string_view path, int depth) {
   KeyNode* node = from;
-  for (std::string_view component : SplitNonEmpty(path, '\\')) {
+  ForEachNonEmpty(path, '\\', [&](std::string_view component) {
     node = node->findChild(component);
     if (node) node = follow(node, depth);
-    if (!node) return nullptr;
-  }
+    return node != nullptr;
+  });
   return node;
 }
 
@@ -210,6 +239,9 @@ std::string RegistryStore::nativePath(const KeyNode* key) const {
 }
 
 KeyNode* RegistryStore::createChild(KeyNode& parent, std::string name) {
+  // A backslash would make one key that reads back as two.
+  if (name.empty() || name.find('\\') != std::string::npos)
+    throw std::invalid_argument("not a key name: " + name);
   KeyNode* child = parent.addChild(std::move(name));
   markChanged(*child);
   markChanged(parent);  // a new subkey is a write to its parent, as on Windows

@@ -57,6 +57,16 @@ class KeyNode {
   const RegValue& value(std::size_t index) const { return values_[index]; }
   const RegValue* findValue(std::string_view name) const;
 
+  // The longest subkey name, value name and value data, in bytes as callers
+  // of the UTF-8 calls see them. Kept until the key changes: a scan asks for
+  // them several times per key.
+  struct Extents {
+    std::uint32_t longestSubKey = 0;
+    std::uint32_t longestValueName = 0;
+    std::uint32_t longestData = 0;
+  };
+  const Extents& extents() const;
+
   FileTicks lastWrite = 0;
   std::string className;  // the key's class, "" when none
   bool hasClass = false;
@@ -86,7 +96,14 @@ class KeyNode {
   // a hive of hundreds of thousands of keys stay cheap.
   mutable std::unique_ptr<ChildIndex> childIndex_;
   mutable std::unique_ptr<ValueIndex> valueIndex_;
+  mutable Extents extents_;
+  mutable bool extentsValid_ = false;
 };
+
+// The size of a value's data as callers of the UTF-8 calls see it: strings
+// converted from UTF-16, everything else as stored.
+std::size_t callerDataLength(const RegValue& value);
+bool isStringType(DWORD type);
 
 enum class Hive : std::uint8_t { Machine, Users };
 
@@ -121,6 +138,8 @@ class RegistryStore {
   bool readOnly() const { return !readOnlyReason_.empty(); }
 
   // Mutations. Each marks the touched key changed with a fresh write time.
+  // createChild throws std::invalid_argument for an empty name or one with a
+  // backslash.
   KeyNode* createChild(KeyNode& parent, std::string name);
   void deleteKey(KeyNode& key);  // the key must have no children
   void setValue(KeyNode& key, std::string_view name, DWORD type, std::string data);

@@ -16,10 +16,6 @@ constexpr REGSAM kWriteRights =
     KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | kDelete | kWriteDac | kWriteOwner;
 constexpr LSTATUS kErrorBadPathname = 161;
 
-bool isStringType(DWORD type) {
-  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
-}
-
 bool isPredefined(HKEY key) {
   return key == HKEY_CLASSES_ROOT || key == HKEY_CURRENT_USER || key == HKEY_LOCAL_MACHINE ||
          key == HKEY_USERS || key == HKEY_PERFORMANCE_DATA || key == HKEY_CURRENT_CONFIG ||
@@ -41,10 +37,6 @@ std::string callerData(const RegValue& value) {
   return isStringType(value.type) ? utf16ToUtf8(value.data) : value.data;
 }
 
-std::size_t callerDataLength(const RegValue& value) {
-  return isStringType(value.type) ? utf8LengthOfUtf16(value.data) : value.data.size();
-}
-
 LSTATUS copyName(const std::string& source, char* name, DWORD* nameLen) {
   if (!name || !nameLen) return ERROR_INVALID_PARAMETER;
   if (source.size() + 1 > *nameLen) return ERROR_MORE_DATA;
@@ -55,11 +47,30 @@ LSTATUS copyName(const std::string& source, char* name, DWORD* nameLen) {
 
 }  // namespace
 
+namespace {
+// Handle values are multiples of four from here, well clear of null and of
+// the predefined roots.
+constexpr std::uintptr_t kFirstHandle = 0x1000;
+}  // namespace
+
 HKEY StoreRegistryApi::newHandle(KeyNode* node, REGSAM access) {
-  std::uintptr_t id = nextHandle_;
-  nextHandle_ += 4;
-  handles_.emplace(id, Handle{node, access});
-  return reinterpret_cast<HKEY>(id);
+  std::size_t slot = slots_.size();
+  if (!freeSlots_.empty()) {
+    slot = freeSlots_.back();
+    freeSlots_.pop_back();
+    slots_[slot] = Handle{node, access};
+  } else {
+    slots_.push_back(Handle{node, access});
+  }
+  return reinterpret_cast<HKEY>(kFirstHandle + 4 * slot);
+}
+
+StoreRegistryApi::Handle* StoreRegistryApi::slotOf(HKEY key) {
+  auto value = reinterpret_cast<std::uintptr_t>(key);
+  if (value < kFirstHandle || (value - kFirstHandle) % 4 != 0) return nullptr;
+  std::size_t slot = (value - kFirstHandle) / 4;
+  if (slot >= slots_.size() || !slots_[slot].node) return nullptr;
+  return &slots_[slot];
 }
 
 LSTATUS StoreRegistryApi::keyWithRights(HKEY key, REGSAM needed, KeyNode*& node) {
@@ -81,18 +92,18 @@ KeyNode* StoreRegistryApi::lookup(HKEY key, REGSAM* access, LSTATUS* status) {
     *access = KEY_ALL_ACCESS;
     return node;
   }
-  auto it = handles_.find(reinterpret_cast<std::uintptr_t>(key));
-  if (it == handles_.end()) {
+  Handle* handle = slotOf(key);
+  if (!handle) {
     *status = ERROR_INVALID_HANDLE;
     return nullptr;
   }
-  if (it->second.node->deleted) {
+  if (handle->node->deleted) {
     *status = ERROR_KEY_DELETED;
     return nullptr;
   }
-  *access = it->second.access;
+  *access = handle->access;
   *status = ERROR_SUCCESS;
-  return it->second.node;
+  return handle->node;
 }
 
 LSTATUS StoreRegistryApi::checkAccess(const KeyNode& node, REGSAM wanted) const {
@@ -154,8 +165,11 @@ LSTATUS StoreRegistryApi::RegCreateKeyExA(HKEY key, const char* subKey, REGSAM a
 
 LSTATUS StoreRegistryApi::RegCloseKey(HKEY key) {
   if (isPredefined(key)) return ERROR_SUCCESS;
-  return handles_.erase(reinterpret_cast<std::uintptr_t>(key)) ? ERROR_SUCCESS
-                                                                 : ERROR_INVALID_HANDLE;
+  Handle* handle = slotOf(key);
+  if (!handle) return ERROR_INVALID_HANDLE;
+  *handle = Handle{nullptr, 0};
+  freeSlots_.push_back(static_cast<std::size_t>(handle - slots_.data()));
+  return ERROR_SUCCESS;
 }
 
 LSTATUS StoreRegistryApi::RegQueryInfoKeyA(HKEY key, DWORD* subKeys, DWORD* maxSubKeyLen,
@@ -163,18 +177,12 @@ LSTATUS StoreRegistryApi::RegQueryInfoKeyA(HKEY key, DWORD* subKeys, DWORD* maxS
                                            DWORD* maxValueLen, FILETIME* lastWriteTime) {
   KeyNode* node = nullptr;
   if (LSTATUS status = keyWithRights(key, KEY_QUERY_VALUE, node)) return status;
-  std::size_t longestKey = 0, longestName = 0, longestData = 0;
-  for (std::size_t i = 0; i < node->childCount(); ++i)
-    longestKey = std::max(longestKey, node->child(i)->name().size());
-  for (std::size_t i = 0; i < node->valueCount(); ++i) {
-    longestName = std::max(longestName, node->value(i).name.size());
-    longestData = std::max(longestData, callerDataLength(node->value(i)));
-  }
+  const KeyNode::Extents& extents = node->extents();
   if (subKeys) *subKeys = static_cast<DWORD>(node->childCount());
-  if (maxSubKeyLen) *maxSubKeyLen = static_cast<DWORD>(longestKey);
+  if (maxSubKeyLen) *maxSubKeyLen = static_cast<DWORD>(extents.longestSubKey);
   if (values) *values = static_cast<DWORD>(node->valueCount());
-  if (maxValueNameLen) *maxValueNameLen = static_cast<DWORD>(longestName);
-  if (maxValueLen) *maxValueLen = static_cast<DWORD>(longestData);
+  if (maxValueNameLen) *maxValueNameLen = static_cast<DWORD>(extents.longestValueName);
+  if (maxValueLen) *maxValueLen = static_cast<DWORD>(extents.longestData);
   if (lastWriteTime) *lastWriteTime = toFileTime(node->lastWrite);
   return ERROR_SUCCESS;
 }

@@ -4,7 +4,7 @@
 // between the store's UTF-16 and the caller's UTF-8.
 
 #include <cstdint>
-#include <unordered_map>
+#include <vector>
 
 #include "platform/RegistryApi.h"
 #include "platform/RegistryStore.h"
@@ -33,7 +33,7 @@ class StoreRegistryApi final : public RegistryApi {
   LSTATUS RegDeleteValueA(HKEY key, const char* valueName) override;
 
   // Handles not yet closed; a leak check for tests.
-  std::size_t openHandleCount() const { return handles_.size(); }
+  std::size_t openHandleCount() const { return slots_.size() - freeSlots_.size(); }
 
  private:
   struct Handle {
@@ -49,8 +49,12 @@ class StoreRegistryApi final : public RegistryApi {
   HKEY newHandle(KeyNode* node, REGSAM access);
 
   RegistryStore& store_;
-  std::unordered_map<std::uintptr_t, Handle> handles_;
-  std::uintptr_t nextHandle_ = 0x1000;
+  Handle* slotOf(HKEY key);
+
+  // Open handles by slot; a closed slot has a null node and is reused, as
+  // Windows reuses handle values. A scan opens and closes one per key.
+  std::vector<Handle> slots_;
+  std::vector<std::size_t> freeSlots_;
 };
 
 }  // namespace hw::platform

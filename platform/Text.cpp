@@ -79,12 +79,26 @@ char asciiUpper(char ch) { return (ch >= 'a' && ch <= 'z') ? static_cast<char>(c
 }  // namespace
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
-  std::size_t i = 0, j = 0;
+  // foldCase maps only between code points of the same UTF-8 length, so texts
+  // of different lengths never match.
+  if (a.size() != b.size()) return false;
+  auto byte = [](std::string_view s, std::size_t i) { return static_cast<unsigned char>(s[i]); };
+  // Lookups mostly compare names spelled alike or differing in ASCII letters.
+  std::size_t i = 0;
+  for (; i < a.size(); ++i) {
+    unsigned char ca = byte(a, i), cb = byte(b, i);
+    if (ca == cb) continue;
+    if (ca >= 0x80 || cb >= 0x80) break;
+    if (asciiUpper(static_cast<char>(ca)) != asciiUpper(static_cast<char>(cb))) return false;
+  }
+  if (i == a.size()) return true;
+  // Back to the start of the sequence the texts differ in (alike up to here).
+  auto continuation = [](unsigned char c) { return (c & 0xC0) == 0x80; };
+  while (i > 0 && (continuation(byte(a, i)) || continuation(byte(b, i)))) --i;
+  std::size_t j = i;
   while (i < a.size() && j < b.size()) {
-    auto ca = static_cast<unsigned char>(a[i]);
-    auto cb = static_cast<unsigned char>(b[j]);
-    if (ca < 0x80 && cb < 0x80) {
-      if (asciiUpper(static_cast<char>(ca)) != asciiUpper(static_cast<char>(cb))) return false;
+    if (byte(a, i) < 0x80 && byte(b, j) < 0x80) {
+      if (asciiUpper(a[i]) != asciiUpper(b[j])) return false;
       ++i;
       ++j;
       continue;
@@ -219,6 +233,7 @@ std::string toLowerUtf8(std::string_view text) {
 }
 
 std::string_view cutToChars(std::string_view text, std::size_t maxChars) {
+  if (text.size() <= maxChars) return text;  // no more characters than bytes
   std::size_t pos = 0;
   for (std::size_t count = 0; count < maxChars && pos < text.size(); ++count) decodeUtf8(text, pos);
   return text.substr(0, pos);
@@ -230,13 +245,10 @@ namespace hw::platform {
 
 std::vector<std::string_view> SplitNonEmpty(std::string_view text, char separator) {
   std::vector<std::string_view> pieces;
-  std::size_t pos = 0;
-  while (pos <= text.size()) {
-    std::size_t end = text.find(separator, pos);
-    if (end == std::string_view::npos) end = text.size();
-    if (end > pos) pieces.push_back(text.substr(pos, end - pos));
-    pos = end + 1;
-  }
+  ForEachNonEmpty(text, separator, [&](std::string_view piece) {
+    pieces.push_back(piece);
+    return true;
+  });
   return pieces;
 }
 

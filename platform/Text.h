@@ -46,6 +46,20 @@ std::string_view cutToChars(std::string_view text, std::size_t maxChars);
 }  // namespace hw::platform
 
 namespace hw::platform {
-// The non-empty pieces of text between separators: "a\\b\" gives a, b.
+// Calls visit(piece) for each non-empty piece of text between separators, in
+// order, until visit returns false: "a\\b\" gives a, b. Returns false when stopped.
+template <typename Visit>
+bool ForEachNonEmpty(std::string_view text, char separator, Visit&& visit) {
+  std::size_t pos = 0;
+  while (pos <= text.size()) {
+    std::size_t end = text.find(separator, pos);
+    if (end == std::string_view::npos) end = text.size();
+    if (end > pos && !visit(text.substr(pos, end - pos))) return false;
+    pos = end + 1;
+  }
+  return true;
+}
+
+// The same pieces, collected.
 std::vector<std::string_view> SplitNonEmpty(std::string_view text, char separator);
 }  // namespace hw::platform

@@ -1,7 +1,6 @@
 #include "scan/AnalyzClass.h"
 
 #include <chrono>
-#include <cstdio>
 
 #include "platform/Text.h"
 #include "registry/NTRegistry.h"
@@ -72,11 +71,18 @@ std::optional<std::string> FormatFileTime(const FILETIME& time) {
   int hour = static_cast<int>(secondOfDay / 3600);
   int minute = static_cast<int>(secondOfDay / 60 % 60);
   int hour12 = hour % 12 == 0 ? 12 : hour % 12;
-  char text[32];
-  std::snprintf(text, sizeof text, "%02u/%02u/%04d %02d:%02d%s",
-                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                static_cast<int>(date.year()), hour12, minute, hour < 12 ? "AM" : "PM");
-  return std::string(text);
+  // Formatted by hand: the walk dates every key it reports.
+  std::string text = "00/00/0000 00:00AM";
+  auto put = [&](std::size_t at, int digits, int value) {
+    for (int i = digits - 1; i >= 0; --i, value /= 10) text[at + i] = static_cast<char>('0' + value % 10);
+  };
+  put(0, 2, static_cast<int>(static_cast<unsigned>(date.month())));
+  put(3, 2, static_cast<int>(static_cast<unsigned>(date.day())));
+  put(6, 4, static_cast<int>(date.year()));
+  put(11, 2, hour12);
+  put(14, 2, minute);
+  if (hour >= 12) text[16] = 'P';
+  return text;
 }
 
 TAnalyzClass::TAnalyzClass(platform::RegistryApi& registry, platform::FileSystem& files,

@@ -127,13 +127,18 @@ void TAnalyzClass::AnalyzeKey(TNTRegistry& reg, bool& noValues, TAnalyzCategorie
     }
   }
 
+  // Values are read only when a check will look at them; an empty-key scan
+  // needs no more than their names.
+  const bool valueChecks =
+      Applies(acInvalidPaths, rootCategories) || Applies(acInvalidFonts, rootCategories) ||
+      Applies(acInvalidHelpFiles, rootCategories) || Applies(acInvalidSharedDLLs, rootCategories);
   std::vector<std::string> names;
   reg.GetValueNames(names);
   if (!names.empty()) noValues = false;
   for (const std::string& name : names) {
     pump_.ProcessMessages();
     if (Stop) break;
-    CheckValue(reg, name, keyText, rootCategories);
+    if (valueChecks) CheckValue(reg, name, keyText, rootCategories);
   }
 }
 
