@@ -105,8 +105,10 @@ void BM_WalkEmptyKeys(benchmark::State& state) {
   }
   const auto bytes = FilesSize(prefix);
   state.SetBytesProcessed(static_cast<int64_t>(bytes) * state.iterations());
-  state.counters["keys_visited"] = static_cast<double>(keys) / static_cast<double>(state.iterations());
-  state.counters["empty_found"] = static_cast<double>(empty) / static_cast<double>(state.iterations());
+  state.counters["keys_visited"] =
+      static_cast<double>(keys) / static_cast<double>(state.iterations());
+  state.counters["empty_found"] =
+      static_cast<double>(empty) / static_cast<double>(state.iterations());
   state.counters["peak_rss_MB"] = PeakRssBytes() / 1e6;
 }
 BENCHMARK(BM_WalkEmptyKeys)->Unit(benchmark::kMillisecond)->MinTime(2.0);

@@ -31,8 +31,8 @@ const char* const kUsage =
     "Exit status: 0 nothing found, 1 something found, 2 error.\n";
 
 TAnalyzCategories DefaultCliCategories() {
-  return {acInvalidPaths,      acInvalidFonts,     acObsoleteStartMenu,
-          acInvalidAppPaths,   acInvalidHelpFiles, acInvalidSharedDLLs};
+  return {acInvalidPaths,    acInvalidFonts,     acObsoleteStartMenu,
+          acInvalidAppPaths, acInvalidHelpFiles, acInvalidSharedDLLs};
 }
 
 const char* CategoryCliName(TAnalyzCategory category) { return kCategoryNames[category]; }
@@ -63,8 +63,7 @@ std::optional<TAnalyzCategories> ParseCategoryList(const std::string& list, std:
 
 ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
   ParsedCommand command;
-  if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help")
-    return command;
+  if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") return command;
   if (args[0] != "scan") throw std::invalid_argument("unknown command '" + args[0] + "'");
   command.kind = ParsedCommand::Kind::Scan;
   ScanOptions& scan = command.scan;

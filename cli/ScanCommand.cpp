@@ -12,8 +12,8 @@
 #include "platform/PrefixFileSystem.h"
 #include "platform/StoreError.h"
 #include "platform/StoreRegistryApi.h"
-#include "platform/WinePrefixStore.h"
 #include "platform/Text.h"
+#include "platform/WinePrefixStore.h"
 #include "scan/AnalyzClass.h"
 
 namespace hw::cli {
@@ -159,8 +159,7 @@ ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& 
     err << "hivewarden-cli: cannot write " << options.output << "\n";
     return kError;
   }
-  if (showProgress)
-    err << progress.keys() << " keys scanned, " << findings << " entries found\n";
+  if (showProgress) err << progress.keys() << " keys scanned, " << findings << " entries found\n";
   return findings > 0 ? kFound : kNothingFound;
 }
 

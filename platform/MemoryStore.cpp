@@ -19,7 +19,8 @@ MemoryStore::MemoryStore(std::string currentUserSid) : RegistryStore(std::move(c
   ensurePath(*this, hiveRoot(Hive::Users), this->currentUserSid());
   ensurePath(*this, hiveRoot(Hive::Users), ".Default");
   ensurePath(*this, hiveRoot(Hive::Machine), "Software\\Classes");
-  ensurePath(*this, hiveRoot(Hive::Machine), "System\\CurrentControlSet\\Hardware Profiles\\Current");
+  ensurePath(*this, hiveRoot(Hive::Machine),
+             "System\\CurrentControlSet\\Hardware Profiles\\Current");
 }
 
 KeyNode& MemoryStore::ensureKey(HKEY root, std::string_view path) {

@@ -103,7 +103,8 @@ std::size_t KeyNode::findValueIndex(std::string_view name) const {
   if (!valueIndex_) {
     valueIndex_ = std::make_unique<ValueIndex>();
     valueIndex_->byName.reserve(values_.size());
-    for (std::size_t i = 0; i < values_.size(); ++i) valueIndex_->byName.emplace(values_[i].name, i);
+    for (std::size_t i = 0; i < values_.size(); ++i)
+      valueIndex_->byName.emplace(values_[i].name, i);
   }
   auto it = valueIndex_->byName.find(name);
   return it == valueIndex_->byName.end() ? values_.size() : it->second;

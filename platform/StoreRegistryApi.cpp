@@ -113,8 +113,7 @@ LSTATUS StoreRegistryApi::checkAccess(const KeyNode& node, REGSAM wanted) const 
   return ERROR_SUCCESS;
 }
 
-LSTATUS StoreRegistryApi::RegOpenKeyExA(HKEY key, const char* subKey, REGSAM access,
-                                        HKEY* result) {
+LSTATUS StoreRegistryApi::RegOpenKeyExA(HKEY key, const char* subKey, REGSAM access, HKEY* result) {
   if (!result) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
   REGSAM baseAccess = 0;
@@ -130,8 +129,8 @@ LSTATUS StoreRegistryApi::RegOpenKeyExA(HKEY key, const char* subKey, REGSAM acc
   return ERROR_SUCCESS;
 }
 
-LSTATUS StoreRegistryApi::RegCreateKeyExA(HKEY key, const char* subKey, REGSAM access,
-                                          HKEY* result, DWORD* disposition) {
+LSTATUS StoreRegistryApi::RegCreateKeyExA(HKEY key, const char* subKey, REGSAM access, HKEY* result,
+                                          DWORD* disposition) {
   if (!result) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
   REGSAM baseAccess = 0;
@@ -201,8 +200,8 @@ LSTATUS StoreRegistryApi::RegEnumValueA(HKEY key, DWORD index, char* name, DWORD
   return copyName(node->value(index).name, name, nameLen);
 }
 
-LSTATUS StoreRegistryApi::RegQueryValueExA(HKEY key, const char* valueName, DWORD* type,
-                                           BYTE* data, DWORD* size) {
+LSTATUS StoreRegistryApi::RegQueryValueExA(HKEY key, const char* valueName, DWORD* type, BYTE* data,
+                                           DWORD* size) {
   KeyNode* node = nullptr;
   if (LSTATUS status = keyWithRights(key, KEY_QUERY_VALUE, node)) return status;
   if (data && !size) return ERROR_INVALID_PARAMETER;

@@ -82,7 +82,5 @@ constexpr UINT DRIVE_RAMDISK = 6;
 
 namespace hw::platform {
 // The invalid root: every open below it fails.
-inline HKEY invalidRootKey() {
-  return reinterpret_cast<HKEY>(static_cast<std::intptr_t>(-1));
-}
+inline HKEY invalidRootKey() { return reinterpret_cast<HKEY>(static_cast<std::intptr_t>(-1)); }
 }  // namespace hw::platform

@@ -155,12 +155,9 @@ fs::path WinePrefixStore::filePath(int file) const { return prefix_ / fileName(f
 
 std::string WinePrefixStore::relativeTo(int file) const {
   switch (file) {
-    case kSystem:
-      return "REGISTRY\\Machine";
-    case kUser:
-      return "REGISTRY\\User\\" + currentUserSid();
-    default:
-      return std::string("REGISTRY\\User\\") + kDefaultKeyName;
+    case kSystem: return "REGISTRY\\Machine";
+    case kUser: return "REGISTRY\\User\\" + currentUserSid();
+    default: return std::string("REGISTRY\\User\\") + kDefaultKeyName;
   }
 }
 

@@ -77,32 +77,15 @@ std::size_t decodeEscaped(std::string_view s, std::size_t p, char end, std::u16s
       char e = s[p];
       char16_t simple = 0;
       switch (e) {
-        case 'a':
-          simple = u'\a';
-          break;
-        case 'b':
-          simple = u'\b';
-          break;
-        case 'e':
-          simple = 0x1b;
-          break;
-        case 'f':
-          simple = u'\f';
-          break;
-        case 'n':
-          simple = u'\n';
-          break;
-        case 'r':
-          simple = u'\r';
-          break;
-        case 't':
-          simple = u'\t';
-          break;
-        case 'v':
-          simple = u'\v';
-          break;
-        default:
-          break;
+        case 'a': simple = u'\a'; break;
+        case 'b': simple = u'\b'; break;
+        case 'e': simple = 0x1b; break;
+        case 'f': simple = u'\f'; break;
+        case 'n': simple = u'\n'; break;
+        case 'r': simple = u'\r'; break;
+        case 't': simple = u'\t'; break;
+        case 'v': simple = u'\v'; break;
+        default: break;
       }
       if (simple) {
         out += simple;
@@ -258,8 +241,7 @@ WineRegLayout Reader::run() {
     }
     blankStart = npos;
     switch (first) {
-      case ';':
-        break;
+      case ';': break;
       case '#':
         if (key_)
           readKeyOption(line_.substr(p));
@@ -271,8 +253,7 @@ WineRegLayout Reader::run() {
         if (!key_) fail("value outside a key");
         readValue(p);
         break;
-      default:
-        fail("unrecognised line");
+      default: fail("unrecognised line");
     }
   }
   finishKey();

@@ -107,8 +107,7 @@ void appendValue(std::string& out, const RegValue& value) {
         return;
       }
       break;
-    default:
-      break;
+    default: break;
   }
   if (value.type == REG_BINARY) {
     out += "hex:";

@@ -54,31 +54,21 @@ std::vector<std::string> enumNames(platform::RegistryApi& api, HKEY key, DWORD c
 
 TRegDataKind DataKindFromType(DWORD type) {
   switch (type) {
-    case REG_SZ:
-      return dkString;
-    case REG_EXPAND_SZ:
-      return dkExpandString;
-    case REG_DWORD:
-      return dkInteger;
-    case REG_BINARY:
-      return dkBinary;
-    default:
-      return dkUnknown;
+    case REG_SZ: return dkString;
+    case REG_EXPAND_SZ: return dkExpandString;
+    case REG_DWORD: return dkInteger;
+    case REG_BINARY: return dkBinary;
+    default: return dkUnknown;
   }
 }
 
 DWORD DataTypeFromKind(TRegDataKind kind) {
   switch (kind) {
-    case dkString:
-      return REG_SZ;
-    case dkExpandString:
-      return REG_EXPAND_SZ;
-    case dkInteger:
-      return REG_DWORD;
-    case dkBinary:
-      return REG_BINARY;
-    default:
-      return REG_NONE;
+    case dkString: return REG_SZ;
+    case dkExpandString: return REG_EXPAND_SZ;
+    case dkInteger: return REG_DWORD;
+    case dkBinary: return REG_BINARY;
+    default: return REG_NONE;
   }
 }
 

@@ -74,7 +74,8 @@ std::optional<std::string> FormatFileTime(const FILETIME& time) {
   // Formatted by hand: the walk dates every key it reports.
   std::string text = "00/00/0000 00:00AM";
   auto put = [&](std::size_t at, int digits, int value) {
-    for (int i = digits - 1; i >= 0; --i, value /= 10) text[at + i] = static_cast<char>('0' + value % 10);
+    for (int i = digits - 1; i >= 0; --i, value /= 10)
+      text[at + i] = static_cast<char>('0' + value % 10);
   };
   put(0, 2, static_cast<int>(static_cast<unsigned>(date.month())));
   put(3, 2, static_cast<int>(static_cast<unsigned>(date.day())));
@@ -96,7 +97,7 @@ TAnalyzClass::TAnalyzClass(platform::RegistryApi& registry, platform::FileSystem
     TRootKeyText parsed = ParseRootKeyText(row.text);
     RootKeys.push_back({parsed.RootKey, parsed.KeyPath, row.categories});
   }
-  Categories = {acInvalidPaths, acEmptyKeys,         acInvalidFonts,
+  Categories = {acInvalidPaths,      acEmptyKeys,       acInvalidFonts,
                 acObsoleteStartMenu, acInvalidAppPaths, acInvalidHelpFiles};
 }
 

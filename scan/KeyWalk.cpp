@@ -162,8 +162,8 @@ void TAnalyzClass::CheckStartMenuKey(TNTRegistry& reg, const std::string& keyTex
   }
 }
 
-void TAnalyzClass::CheckValue(TNTRegistry& reg, const std::string& name,
-                              const std::string& keyText, TAnalyzCategories rootCategories) {
+void TAnalyzClass::CheckValue(TNTRegistry& reg, const std::string& name, const std::string& keyText,
+                              TAnalyzCategories rootCategories) {
   ValueName = name;
   BadPath.clear();
   Flags = {};

@@ -66,7 +66,8 @@ void GenerateDemoPrefix(const fs::path& prefix) {
       .WriteString("Programs", "C:\\users\\Public\\Start Menu\\Programs");
   At(reg, HKEY_LOCAL_MACHINE, cv + "Explorer\\Shell Folders")
       .WriteString("Common Programs", "C:\\users\\Public\\Start Menu\\Programs");
-  At(reg, HKEY_LOCAL_MACHINE, cv + "Explorer\\Shell Folders").WriteString("Fonts", "C:\\windows\\Fonts");
+  At(reg, HKEY_LOCAL_MACHINE, cv + "Explorer\\Shell Folders")
+      .WriteString("Fonts", "C:\\windows\\Fonts");
 
   // Invalid paths: a program uninstalled, another moved.
   At(reg, HKEY_CURRENT_USER, "Software\\Oldsoft\\Photo Viewer")
@@ -137,8 +138,8 @@ void GenerateLargePrefix(const fs::path& prefix, std::size_t keys, std::size_t v
   for (std::size_t leaf = 0; leaf < leaves; ++leaf) {
     HKEY root = leaf % 10 == 0 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
     std::string path = "Software\\Vendor" + std::to_string(leaf / 2000) + "\\Product" +
-                       std::to_string(leaf / 100 % 20) + "\\Component" + std::to_string(leaf / 10 % 10) +
-                       "\\Leaf" + std::to_string(leaf);
+                       std::to_string(leaf / 100 % 20) + "\\Component" +
+                       std::to_string(leaf / 10 % 10) + "\\Leaf" + std::to_string(leaf);
     At(reg, root, path);
     if (leaf % 5 == 4 || written >= values) continue;
     for (std::size_t v = 0; v < valuesPerLeaf && written < values; ++v, ++written) {
@@ -149,7 +150,9 @@ void GenerateLargePrefix(const fs::path& prefix, std::size_t keys, std::size_t v
                                     "\\bin\\module" + std::to_string(leaf) + ".dll");
           break;
         case 1: PutDword(reg, name, static_cast<std::uint32_t>(leaf)); break;
-        case 2: PutExpand(reg, name, "%SystemRoot%\\system32\\file" + std::to_string(v) + ".dat"); break;
+        case 2:
+          PutExpand(reg, name, "%SystemRoot%\\system32\\file" + std::to_string(v) + ".dat");
+          break;
         default: {
           const unsigned char bytes[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
           reg.PutData(name, bytes, sizeof bytes, dkBinary);

@@ -16,7 +16,6 @@ void GenerateDemoPrefix(const std::filesystem::path& prefix);
 // spread over the machine and user hives in vendor/product/component trees,
 // with string, expandable-string, number and binary values; a fifth of the
 // leaf keys have no values.
-void GenerateLargePrefix(const std::filesystem::path& prefix, std::size_t keys,
-                         std::size_t values);
+void GenerateLargePrefix(const std::filesystem::path& prefix, std::size_t keys, std::size_t values);
 
 }  // namespace hw::tools

@@ -36,13 +36,13 @@ TEST(CliOptionsTest, ScanDefaultsToTheCategoriesTheWindowOffers) {
 }
 
 TEST(CliOptionsTest, BadArgumentsAreRefusedWithAReason) {
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"clean"},
-           {"scan", "--categories", "paths,bogus"},
-           {"scan", "--categories", ","},
-           {"scan", "--prefix"},
-           {"scan", "--format", "xml"},
-           {"scan", "--verbose"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"clean"},
+                                             {"scan", "--categories", "paths,bogus"},
+                                             {"scan", "--categories", ","},
+                                             {"scan", "--prefix"},
+                                             {"scan", "--format", "xml"},
+                                             {"scan", "--verbose"}}) {
     EXPECT_THROW(ParseCommandLine(args), std::invalid_argument) << args.back();
   }
 }

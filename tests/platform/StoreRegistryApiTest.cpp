@@ -144,7 +144,8 @@ TEST_F(StoreRegistryApiTest, ManyChildrenAndValuesStayFindableAfterChanges) {
 TEST_F(StoreRegistryApiTest, StringsAreHeldAsUtf16AndReadAsUtf8) {
   HKEY key = create(HKEY_CURRENT_USER, "Text");
   setString(key, "", "C:\\Programme\\Müller €");
-  const RegValue* stored = store.resolve(store.predefinedKey(HKEY_CURRENT_USER), "Text")->findValue("");
+  const RegValue* stored =
+      store.resolve(store.predefinedKey(HKEY_CURRENT_USER), "Text")->findValue("");
   ASSERT_NE(stored, nullptr);
   EXPECT_EQ(stored->data, utf8ToUtf16(std::string("C:\\Programme\\Müller €") + '\0'));
 
@@ -183,8 +184,7 @@ TEST_F(StoreRegistryApiTest, AccessMarksDenyWhatTheyShould) {
   EXPECT_EQ(subKeys(locked), std::vector<std::string>{"Child"});
   EXPECT_EQ(api.RegSetValueExA(locked, "x", REG_SZ, reinterpret_cast<const BYTE*>(""), 1),
             ERROR_ACCESS_DENIED);
-  EXPECT_EQ(api.RegCreateKeyExA(locked, "New", KEY_ALL_ACCESS, &key, nullptr),
-            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(api.RegCreateKeyExA(locked, "New", KEY_ALL_ACCESS, &key, nullptr), ERROR_ACCESS_DENIED);
   api.RegCloseKey(locked);
   // The child itself is not marked: it can be deleted, its parent cannot.
   EXPECT_EQ(api.RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Locked\\Child"), ERROR_SUCCESS);
@@ -196,9 +196,9 @@ TEST_F(StoreRegistryApiTest, AccessMarksDenyWhatTheyShould) {
   store.refuseWrites("Wine is running");
   EXPECT_EQ(api.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", KEY_ALL_ACCESS, &key),
             ERROR_ACCESS_DENIED);
-  EXPECT_EQ(api.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Fresh", KEY_ALL_ACCESS, &key,
-                                nullptr),
-            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(
+      api.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Fresh", KEY_ALL_ACCESS, &key, nullptr),
+      ERROR_ACCESS_DENIED);
   api.RegCloseKey(open(HKEY_LOCAL_MACHINE, "Software", KEY_READ));
 }
 
@@ -228,7 +228,8 @@ TEST_F(StoreRegistryApiTest, WritesRefreshTheWriteTimeOfTheKeyAndItsParent) {
   api.RegCloseKey(create(parent, "Child"));
   FILETIME time{};
   api.RegQueryInfoKeyA(parent, nullptr, nullptr, nullptr, nullptr, nullptr, &time);
-  EXPECT_EQ((FileTicks(time.dwHighDateTime) << 32) | time.dwLowDateTime, ticksFromUnixSeconds(2000));
+  EXPECT_EQ((FileTicks(time.dwHighDateTime) << 32) | time.dwLowDateTime,
+            ticksFromUnixSeconds(2000));
   api.RegCloseKey(parent);
 }
 

@@ -17,10 +17,10 @@ std::string Utf16(std::initializer_list<char16_t> units) {
 }
 
 TEST(TextTest, Utf16RoundTripsThroughUtf8EvenWhenMalformed) {
-  for (const std::string& original : {Utf16({'C', ':', 0x00FC, 0x20AC, 0}),
-                                      Utf16({0xD83D, 0xDE00, 0}),  // a pair
-                                      Utf16({'a', 0xD800, 'b', 0}),  // lone high surrogate
-                                      Utf16({0xDC00, 0xD800, 0})}) {
+  for (const std::string& original :
+       {Utf16({'C', ':', 0x00FC, 0x20AC, 0}), Utf16({0xD83D, 0xDE00, 0}),  // a pair
+        Utf16({'a', 0xD800, 'b', 0}),                                      // lone high surrogate
+        Utf16({0xDC00, 0xD800, 0})}) {
     EXPECT_EQ(utf8ToUtf16(utf16ToUtf8(original)), original);
     EXPECT_EQ(utf8LengthOfUtf16(original), utf16ToUtf8(original).size());
   }

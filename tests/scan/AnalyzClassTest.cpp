@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/EventPump.h"
 #include "tests/support/FakeFileSystem.h"
 #include "tests/support/RegistryFixture.h"
-#include "platform/EventPump.h"
 
 namespace hw {
 namespace {
@@ -59,7 +59,8 @@ TEST(ParseRootKeyTextTest, SplitsRootAndPath) {
   EXPECT_EQ(hive.RootName, "HKEY_CLASSES_ROOT");
   EXPECT_EQ(hive.KeyPath, "\\");
 
-  TRootKeyText help = ParseRootKeyText("[HKEY_LOCAL_MACHINE]\\Software\\Microsoft\\Windows\\Help\\");
+  TRootKeyText help =
+      ParseRootKeyText("[HKEY_LOCAL_MACHINE]\\Software\\Microsoft\\Windows\\Help\\");
   EXPECT_EQ(help.RootKey, HKEY_LOCAL_MACHINE);
   EXPECT_EQ(help.KeyPath, "\\Software\\Microsoft\\Windows\\Help\\");
 
@@ -125,16 +126,17 @@ TEST_F(ScanTest, ConstructionBuildsRootsAndLocalDrives) {
   EXPECT_EQ(fresh.RootKeys[5].KeyPath, "\\Software\\Microsoft\\Windows\\Help\\");
   EXPECT_EQ(fresh.RootKeys[9].RootKey, HKEY_USERS);
   EXPECT_EQ(fresh.RootKeys[9].KeyPath, "\\");
-  EXPECT_EQ(fresh.Categories, (TAnalyzCategories{acInvalidPaths, acEmptyKeys, acInvalidFonts,
-                                                 acObsoleteStartMenu, acInvalidAppPaths,
-                                                 acInvalidHelpFiles}));
+  EXPECT_EQ(fresh.Categories,
+            (TAnalyzCategories{acInvalidPaths, acEmptyKeys, acInvalidFonts, acObsoleteStartMenu,
+                               acInvalidAppPaths, acInvalidHelpFiles}));
 }
 
 TEST_F(ScanTest, OnlyRootsOfTheChosenCategoriesAreWalked) {
   AddKey("Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", HKEY_LOCAL_MACHINE);
   Scan({acInvalidFonts});
-  EXPECT_EQ(visited, (std::vector<std::string>{
-                         "[HKEY_LOCAL_MACHINE] Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"}))
+  EXPECT_EQ(visited,
+            (std::vector<std::string>{
+                "[HKEY_LOCAL_MACHINE] Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"}))
       << "the second fonts root does not exist and the hives are skipped";
 
   visited.clear();
@@ -251,8 +253,9 @@ TEST_F(ScanTest, KeyDateOfAnEmptyKeyIsItsOwnWriteTime) {
   static platform::FileTicks now = platform::ticksFromUnixSeconds(1075817100);
   store.setClock([] { return now; });
   HKEY key = nullptr;
-  ASSERT_EQ(api.RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Dated", KEY_ALL_ACCESS, &key, nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      api.RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Dated", KEY_ALL_ACCESS, &key, nullptr),
+      ERROR_SUCCESS);
   api.RegCloseKey(key);
   std::string date;
   engine->OnEmptyKey = [&](TAnalyzClass& e) {
