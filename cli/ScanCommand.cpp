@@ -109,6 +109,9 @@ ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& 
     return kError;
   }
 
+  // Scanning a prefix in use works; only repairs would have to wait.
+  if (store->readOnly()) err << "hivewarden-cli: note: nothing can be repaired now. " << store->readOnlyReason() << "\n";
+
   std::unique_ptr<OutputFile> file;
   if (!options.output.empty()) {
     file = std::make_unique<OutputFile>(options.output);
