@@ -110,7 +110,8 @@ ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& 
   }
 
   // Scanning a prefix in use works; only repairs would have to wait.
-  if (store->readOnly()) err << "hivewarden-cli: note: nothing can be repaired now. " << store->readOnlyReason() << "\n";
+  if (store->readOnly())
+    err << "hivewarden-cli: note: nothing can be repaired now. " << store->readOnlyReason() << "\n";
 
   std::unique_ptr<OutputFile> file;
   if (!options.output.empty()) {
