@@ -1,16 +1,15 @@
 #include "cli/ScanCommand.h"
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <ostream>
+#include <sstream>
 
 #include "cli/JsonLines.h"
 #include "platform/EventPump.h"
+#include "platform/FileIo.h"
 #include "platform/PrefixFileSystem.h"
-#include "platform/StoreError.h"
 #include "platform/StoreRegistryApi.h"
 #include "platform/Text.h"
 #include "platform/WinePrefixStore.h"
@@ -51,39 +50,6 @@ class ProgressLine {
   std::chrono::steady_clock::time_point last_{};
 };
 
-// Output to a file goes to a temporary name beside it and is renamed into
-// place once complete, so a failed run leaves an existing file as it was.
-class OutputFile {
- public:
-  explicit OutputFile(std::filesystem::path path)
-      : path_(std::move(path)), temp_(path_.string() + ".tmp") {
-    stream_.open(temp_, std::ios::binary | std::ios::trunc);
-  }
-  ~OutputFile() {
-    if (!committed_) {
-      stream_.close();
-      std::error_code ignored;
-      std::filesystem::remove(temp_, ignored);
-    }
-  }
-  bool ok() const { return stream_.good(); }
-  std::ostream& stream() { return stream_; }
-  bool Commit() {
-    stream_.close();
-    if (stream_.fail()) return false;
-    std::error_code error;
-    std::filesystem::rename(temp_, path_, error);
-    committed_ = !error;
-    return committed_;
-  }
-
- private:
-  std::filesystem::path path_;
-  std::filesystem::path temp_;
-  std::ofstream stream_;
-  bool committed_ = false;
-};
-
 }  // namespace
 
 std::string ResolvePrefix(const std::string& option) {
@@ -104,7 +70,7 @@ ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& 
   std::unique_ptr<platform::WinePrefixStore> store;
   try {
     store = platform::WinePrefixStore::open(prefix);
-  } catch (const platform::StoreError& error) {
+  } catch (const platform::FileError& error) {
     err << "hivewarden-cli: " << error.what() << "\n";
     return kError;
   }
@@ -113,15 +79,10 @@ ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& 
   if (store->readOnly())
     err << "hivewarden-cli: note: nothing can be repaired now. " << store->readOnlyReason() << "\n";
 
-  std::unique_ptr<OutputFile> file;
-  if (!options.output.empty()) {
-    file = std::make_unique<OutputFile>(options.output);
-    if (!file->ok()) {
-      err << "hivewarden-cli: cannot write " << options.output << "\n";
-      return kError;
-    }
-  }
-  std::ostream& sink = file ? file->stream() : out;
+  // Findings for a file are kept until the scan ends, then written whole, so
+  // a failed run leaves an existing file as it was.
+  std::ostringstream collected;
+  std::ostream& sink = options.output.empty() ? out : collected;
 
   platform::StoreRegistryApi api(*store);
   platform::PrefixFileSystem files(prefix, api);
@@ -158,10 +119,13 @@ ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& 
     return kError;
   }
   progress.Clear();
-  sink.flush();
-  if (file && !file->Commit()) {
-    err << "hivewarden-cli: cannot write " << options.output << "\n";
-    return kError;
+  if (!options.output.empty()) {
+    try {
+      platform::WriteFileAtomically(options.output, collected.str());
+    } catch (const platform::FileError& error) {
+      err << "hivewarden-cli: " << error.what() << "\n";
+      return kError;
+    }
   }
   if (showProgress) err << progress.keys() << " keys scanned, " << findings << " entries found\n";
   return findings > 0 ? kFound : kNothingFound;

@@ -2,13 +2,13 @@
 // The failure of a registry store to read or write its files: the message says
 // which file (and line) and why, in words a user can act on.
 
-#include <stdexcept>
+#include "platform/FileIo.h"
 
 namespace hw::platform {
 
-class StoreError : public std::runtime_error {
+class StoreError : public FileError {
  public:
-  using std::runtime_error::runtime_error;
+  using FileError::FileError;
 };
 
 }  // namespace hw::platform

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/FileIo.h"
 #include "platform/StoreError.h"
 #include "platform/WineServerProbe.h"
 
@@ -22,114 +23,11 @@ namespace {
 
 constexpr const char* kDefaultKeyName = ".Default";
 
-std::string errorText(int error) { return std::strerror(error); }
-
-// Reads a whole file; false when it does not exist.
-bool readFile(const fs::path& path, std::string& text, struct stat& st) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) return false;
-    throw StoreError(path.string() + ": cannot be read: " + errorText(errno));
-  }
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    throw StoreError(path.string() + ": not a regular file");
-  }
-  text.resize(static_cast<std::size_t>(st.st_size));
-  std::size_t done = 0;
-  char extra[4096];  // the file may have grown since fstat
-  for (;;) {
-    const bool full = done == text.size();
-    char* into = full ? extra : text.data() + done;
-    const std::size_t room = full ? sizeof extra : text.size() - done;
-    ssize_t n = ::read(fd, into, room);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      int error = errno;
-      ::close(fd);
-      throw StoreError(path.string() + ": cannot be read: " + errorText(error));
-    }
-    if (n == 0) break;
-    if (full) text.append(extra, static_cast<std::size_t>(n));
-    done += static_cast<std::size_t>(n);
-  }
-  ::close(fd);
-  text.resize(done);
-  return true;
-}
-
 bool hasSignature(std::string_view text) {
   constexpr std::string_view kSignature = "WINE REGISTRY Version 2";
   if (text.substr(0, kSignature.size()) != kSignature) return false;
   std::string_view rest = text.substr(kSignature.size());
   return rest.empty() || rest[0] == '\n' || rest.substr(0, 2) == "\r\n";
-}
-
-mode_t currentUmask() {
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  return mask;
-}
-
-// Writes `text` to a new temporary file beside `target`, flushed to disk, with
-// the permissions and owner of `target` when it exists. Returns its path.
-fs::path writeTemporary(const fs::path& target, const std::string& text, bool replacing) {
-  std::string name =
-      (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-  int fd = ::mkstemp(name.data());
-  if (fd < 0)
-    throw StoreError(target.string() +
-                     ": cannot create a temporary file beside it: " + errorText(errno));
-  auto fail = [&](const std::string& what, int error) {
-    ::close(fd);
-    ::unlink(name.c_str());
-    throw StoreError(target.string() + ": " + what + ": " + errorText(error));
-  };
-  std::size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) fail("cannot write", errno);
-    done += static_cast<std::size_t>(n);
-  }
-  struct stat st {};
-  if (replacing && ::stat(target.c_str(), &st) == 0) {
-    if (::fchmod(fd, st.st_mode & 07777) != 0) fail("cannot set permissions", errno);
-    // Keeps the owner when root saves someone's prefix; for others it is a no-op.
-    if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
-      // Not permitted to others than root; the file then stays the caller's.
-    }
-  } else if (::fchmod(fd, 0666 & ~currentUmask()) != 0) {
-    fail("cannot set permissions", errno);
-  }
-  if (::fsync(fd) != 0) fail("cannot flush", errno);
-  if (::close(fd) != 0) {
-    int error = errno;
-    ::unlink(name.c_str());
-    throw StoreError(target.string() + ": cannot write: " + errorText(error));
-  }
-  return name;
-}
-
-// Moves the temporary file into place; a file we create must not replace one
-// that appeared meanwhile.
-void moveIntoPlace(const fs::path& temp, const fs::path& target, bool replacing) {
-  int result = 0;
-  if (replacing) {
-    result = ::rename(temp.c_str(), target.c_str());
-  } else {
-    result = ::link(temp.c_str(), target.c_str());
-    if (result == 0) ::unlink(temp.c_str());
-  }
-  if (result != 0)
-    throw StoreError(target.string() + ": cannot replace the file: " + errorText(errno));
-}
-
-void syncFolder(const fs::path& folder) {
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
 }
 
 }  // namespace
@@ -169,7 +67,7 @@ std::unique_ptr<WinePrefixStore> WinePrefixStore::open(const fs::path& prefix) {
   std::array<struct stat, kFileCount> stats{};
   std::array<bool, kFileCount> present{};
   for (int file = 0; file < kFileCount; ++file) {
-    present[file] = readFile(prefix / fileName(file), texts[file], stats[file]);
+    present[file] = ReadWholeFile(prefix / fileName(file), texts[file], stats[file]);
     if (!present[file] && file != kUserDefault)
       throw StoreError((prefix / fileName(file)).string() +
                        ": missing; the folder is not a complete Wine prefix");
@@ -410,16 +308,16 @@ void WinePrefixStore::save() {
   std::size_t placed = 0;
   try {
     for (Pending& p : pending)
-      p.temp = writeTemporary(p.target, p.composed.text, files_[p.file].onDisk);
+      p.temp = WriteTemporaryBeside(p.target, p.composed.text, files_[p.file].onDisk);
     for (; placed < pending.size(); ++placed)
-      moveIntoPlace(pending[placed].temp, pending[placed].target,
+      MoveIntoPlace(pending[placed].temp, pending[placed].target,
                     files_[pending[placed].file].onDisk);
   } catch (...) {
     for (std::size_t i = placed; i < pending.size(); ++i)
       if (!pending[i].temp.empty()) ::unlink(pending[i].temp.c_str());
     throw;
   }
-  for (const Pending& p : pending) syncFolder(p.target.parent_path());
+  for (const Pending& p : pending) SyncFolder(p.target.parent_path());
 
   for (Pending& p : pending) {
     HiveFile& hive = files_[p.file];
