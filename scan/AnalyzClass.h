@@ -55,6 +55,9 @@ class TAnalyzClass {
   // None of the three is owned; all must outlive the engine.
   TAnalyzClass(platform::RegistryApi& registry, platform::FileSystem& files,
                const platform::EventPump& pump);
+  virtual ~TAnalyzClass() = default;
+  TAnalyzClass(const TAnalyzClass&) = delete;
+  TAnalyzClass& operator=(const TAnalyzClass&) = delete;
 
   // Runs one scan on the calling thread; findings arrive through the events.
   void Analyze();
@@ -100,6 +103,20 @@ class TAnalyzClass {
   // The checks of the key reg has open; clears noValues when it has values.
   void AnalyzeKey(TNTRegistry& reg, bool& noValues, TAnalyzCategories rootCategories);
 
+ protected:
+  // The value and key checks the walk calls; each tells whether the text or
+  // key is invalid and sets BadPath, PathCount and Flags as its category
+  // needs. Virtual so that tests can script them.
+  virtual bool IsInvalidPath(const std::string& text);
+  virtual bool IsInvalidFont(const std::string& data);
+  virtual bool IsInvalidHelpFile(const std::string& name, const std::string& data);
+  virtual bool IsObsoleteMenuItem(const std::string& menuPath);
+  // Reports by itself through OnInvalidAppPath.
+  virtual void CheckAppPath(HKEY root, const std::string& keyPath);
+  virtual bool CheckExtension(HKEY root, const std::string& keyPath);
+  // Sets Flags (and BadPath) when the value is an invalid usage counter.
+  virtual void CheckSharedDLL(TNTRegistry& reg, const std::string& valueName);
+
  private:
   bool Applies(TAnalyzCategory category, TAnalyzCategories rootCategories) const {
     return rootCategories.Contains(category) && Categories.Contains(category);
@@ -112,16 +129,6 @@ class TAnalyzClass {
   void CheckStartMenuKey(TNTRegistry& reg, const std::string& keyText);
   void CheckValue(TNTRegistry& reg, const std::string& name, const std::string& keyText,
                   TAnalyzCategories rootCategories);
-
-  // The value and key checks; each tells whether the text or key is invalid
-  // and sets BadPath, PathCount and Flags as its category needs.
-  bool IsInvalidPath(const std::string& text);
-  bool IsInvalidFont(const std::string& data);
-  bool IsInvalidHelpFile(const std::string& name, const std::string& data);
-  bool IsObsoleteMenuItem(const std::string& menuPath);
-  void CheckAppPath(HKEY root, const std::string& keyPath);
-  bool CheckExtension(HKEY root, const std::string& keyPath);
-  void CheckSharedDLL(TNTRegistry& reg, const std::string& valueName);
 
   platform::RegistryApi& registry_;
   platform::FileSystem& files_;
