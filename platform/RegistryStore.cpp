@@ -239,6 +239,26 @@ std::string RegistryStore::nativePath(const KeyNode* key) const {
   return path;
 }
 
+KeyNode& RegistryStore::ensureKey(HKEY root, std::string_view path) {
+  KeyNode* node = predefinedKey(root);
+  if (!node) throw std::invalid_argument("no such root key");
+  ForEachNonEmpty(path, '\\', [&](std::string_view component) {
+    KeyNode* child = node->findChild(component);
+    node = child ? followLink(child) : node->addChild(std::string(component));
+    if (!node) throw std::invalid_argument("a link on the path leads nowhere");
+    return true;
+  });
+  return *node;
+}
+
+bool RegistryStore::setAccess(HKEY root, std::string_view path, KeyAccess access) {
+  KeyNode* base = predefinedKey(root);
+  KeyNode* node = base ? resolve(base, path) : nullptr;
+  if (!node) return false;
+  node->access = access;
+  return true;
+}
+
 KeyNode* RegistryStore::createChild(KeyNode& parent, std::string name) {
   // A backslash would make one key that reads back as two.
   if (name.empty() || name.find('\\') != std::string::npos)

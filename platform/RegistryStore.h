@@ -136,6 +136,7 @@ class RegistryStore {
   // it accepts them. While it is set, writes are denied.
   const std::string& readOnlyReason() const { return readOnlyReason_; }
   bool readOnly() const { return !readOnlyReason_.empty(); }
+  void refuseWrites(std::string reason) { readOnlyReason_ = std::move(reason); }
 
   // Mutations. Each marks the touched key changed with a fresh write time.
   // createChild throws std::invalid_argument for an empty name or one with a
@@ -145,6 +146,13 @@ class RegistryStore {
   void setValue(KeyNode& key, std::string_view name, DWORD type, std::string data);
   bool deleteValue(KeyNode& key, std::string_view name);
   void markChanged(KeyNode& key);
+
+  // Builds the key and its parents below a predefined root without marking
+  // anything changed (following links on the way); throws
+  // std::invalid_argument for a root that does not exist here.
+  KeyNode& ensureKey(HKEY root, std::string_view path);
+  // Marks an existing key; false when it does not exist.
+  bool setAccess(HKEY root, std::string_view path, KeyAccess access);
 
   // For loaders: build the tree without marking anything changed.
   KeyNode* loadChild(KeyNode& parent, std::string name) { return parent.addChild(std::move(name)); }
@@ -157,7 +165,6 @@ class RegistryStore {
   FileTicks now() const { return clock_(); }
 
  protected:
-  void setReadOnlyReason(std::string reason) { readOnlyReason_ = std::move(reason); }
   // Told about every change, after the key is marked.
   virtual void onChanged(KeyNode& /*key*/) {}
 

@@ -93,7 +93,7 @@ std::unique_ptr<WinePrefixStore> WinePrefixStore::open(const fs::path& prefix) {
     hive.size = stats[file].st_size;
     hive.modified = stats[file].st_mtim;
   }
-  if (wineServerRunning(prefix)) store->setReadOnlyReason(wineRunningMessage(prefix));
+  if (wineServerRunning(prefix)) store->refuseWrites(wineRunningMessage(prefix));
   return store;
 }
 
@@ -279,7 +279,7 @@ void WinePrefixStore::save() {
   if (!hasUnsavedChanges()) return;
   // Wine may have started since the prefix was read.
   if (wineServerRunning(prefix_)) {
-    setReadOnlyReason(wineRunningMessage(prefix_));
+    refuseWrites(wineRunningMessage(prefix_));
     throw StoreError(readOnlyReason());
   }
   std::error_code error;

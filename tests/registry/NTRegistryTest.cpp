@@ -46,7 +46,7 @@ TEST(RootKeysTest, NamesAreExactAndRoundTrip) {
   EXPECT_EQ(RootKeyName(platform::invalidRootKey()), "");
 }
 
-TEST_F(NTRegistryTest, NothingOpensBelowTheInvalidRoot) {
+TEST_P(NTRegistryTest, NothingOpensBelowTheInvalidRoot) {
   AddKey("Software");
   reg.SetRootKey(RootKeyFromName("hkey_current_user"));
   EXPECT_FALSE(reg.OpenKey("Software", false));
@@ -55,7 +55,7 @@ TEST_F(NTRegistryTest, NothingOpensBelowTheInvalidRoot) {
   EXPECT_EQ(reg.CurrentKey(), nullptr);
 }
 
-TEST_F(NTRegistryTest, CurrentPathFollowsRelativeAndAbsoluteOpens) {
+TEST_P(NTRegistryTest, CurrentPathFollowsRelativeAndAbsoluteOpens) {
   AddKey("A\\B");
   AddKey("C");
   EXPECT_EQ(reg.RootKey(), HKEY_CURRENT_USER);
@@ -71,7 +71,7 @@ TEST_F(NTRegistryTest, CurrentPathFollowsRelativeAndAbsoluteOpens) {
   EXPECT_EQ(api.openHandleCount(), 1u);
 }
 
-TEST_F(NTRegistryTest, EmptyPathReopensRootOrCurrentKey) {
+TEST_P(NTRegistryTest, EmptyPathReopensRootOrCurrentKey) {
   AddKey("A");
   ASSERT_TRUE(reg.OpenKey("", false));
   EXPECT_NE(reg.CurrentKey(), nullptr);
@@ -89,7 +89,7 @@ TEST_F(NTRegistryTest, EmptyPathReopensRootOrCurrentKey) {
   EXPECT_EQ(api.openHandleCount(), 1u);
 }
 
-TEST_F(NTRegistryTest, ChangingTheRootClosesTheCurrentKey) {
+TEST_P(NTRegistryTest, ChangingTheRootClosesTheCurrentKey) {
   AddKey("Software");
   AddKey("Software", HKEY_LOCAL_MACHINE);
   ASSERT_TRUE(reg.OpenKey("Software", false));
@@ -107,7 +107,7 @@ TEST_F(NTRegistryTest, ChangingTheRootClosesTheCurrentKey) {
   EXPECT_TRUE(StringIs("Software", "Here", "hklm", REG_SZ, HKEY_LOCAL_MACHINE));
 }
 
-TEST_F(NTRegistryTest, ReadOnlyKeyOpensWithTheLastFallbackAndEnumerates) {
+TEST_P(NTRegistryTest, ReadOnlyKeyOpensWithTheLastFallbackAndEnumerates) {
   AddKey("Locked\\Child1");
   AddKey("Locked\\Child2");
   AddString("Locked", "Name", "v");
@@ -142,7 +142,7 @@ TEST_F(NTRegistryTest, ReadOnlyKeyOpensWithTheLastFallbackAndEnumerates) {
   EXPECT_EQ(api.openHandleCount(), 1u);
 }
 
-TEST_F(NTRegistryTest, CreateKeyLeavesTheCurrentKeyAndRaisesWhenRefused) {
+TEST_P(NTRegistryTest, CreateKeyLeavesTheCurrentKeyAndRaisesWhenRefused) {
   AddKey("A");
   ASSERT_TRUE(reg.OpenKey("A", false));
   EXPECT_TRUE(reg.CreateKey("B\\C"));
@@ -160,7 +160,7 @@ TEST_F(NTRegistryTest, CreateKeyLeavesTheCurrentKeyAndRaisesWhenRefused) {
   EXPECT_TRUE(reg.KeyExists("B"));
 }
 
-TEST_F(NTRegistryTest, DeleteKeyRemovesADeepTree) {
+TEST_P(NTRegistryTest, DeleteKeyRemovesADeepTree) {
   for (const char* a : {"a1", "a2", "a3"}) {
     for (const char* b : {"b1", "b2", "b3"}) {
       for (const char* c : {"c1", "c2"}) {
@@ -178,7 +178,7 @@ TEST_F(NTRegistryTest, DeleteKeyRemovesADeepTree) {
   EXPECT_EQ(api.openHandleCount(), 0u);
 }
 
-TEST_F(NTRegistryTest, DeleteKeyIsRelativeToTheCurrentKey) {
+TEST_P(NTRegistryTest, DeleteKeyIsRelativeToTheCurrentKey) {
   AddKey("A\\X\\Y");
   AddKey("X");
   ASSERT_TRUE(reg.OpenKey("A", false));
@@ -190,7 +190,7 @@ TEST_F(NTRegistryTest, DeleteKeyIsRelativeToTheCurrentKey) {
   EXPECT_EQ(reg.CurrentPath(), "A");
 }
 
-TEST_F(NTRegistryTest, DeleteKeyWithNoPathDeletesNothing) {
+TEST_P(NTRegistryTest, DeleteKeyWithNoPathDeletesNothing) {
   AddKey("A\\Child");
   AddKey("Keep");
   ASSERT_TRUE(reg.OpenKey("A", false));
@@ -203,7 +203,7 @@ TEST_F(NTRegistryTest, DeleteKeyWithNoPathDeletesNothing) {
   EXPECT_TRUE(KeyPresent("Keep"));
 }
 
-TEST_F(NTRegistryTest, DeleteKeyFailsForAProtectedSubtreeButDeletesTheRest) {
+TEST_P(NTRegistryTest, DeleteKeyFailsForAProtectedSubtreeButDeletesTheRest) {
   AddKey("T\\Open\\Deep");
   AddKey("T\\Locked\\Inner");
   ASSERT_TRUE(store.setAccess(HKEY_CURRENT_USER, "T\\Locked", platform::KeyAccess::ReadOnly));
@@ -213,7 +213,7 @@ TEST_F(NTRegistryTest, DeleteKeyFailsForAProtectedSubtreeButDeletesTheRest) {
   EXPECT_EQ(api.openHandleCount(), 0u);
 }
 
-TEST_F(NTRegistryTest, EnumerationsListNamesInIndexOrder) {
+TEST_P(NTRegistryTest, EnumerationsListNamesInIndexOrder) {
   AddKey("K\\zeta");
   AddKey("K\\Alpha");
   AddKey("K\\mü");
@@ -243,7 +243,7 @@ TEST_F(NTRegistryTest, EnumerationsListNamesInIndexOrder) {
   EXPECT_FALSE(reg.DeleteValue("second"));
 }
 
-TEST_F(NTRegistryTest, DefaultValueIsListedAsEmptyName) {
+TEST_P(NTRegistryTest, DefaultValueIsListedAsEmptyName) {
   AddString("D", "", "default");
   ASSERT_TRUE(reg.OpenKey("D", false));
   Strings names;
@@ -253,7 +253,7 @@ TEST_F(NTRegistryTest, DefaultValueIsListedAsEmptyName) {
   EXPECT_EQ(reg.ReadString(""), "default");
 }
 
-TEST_F(NTRegistryTest, KeyInfoReportsCountsLengthsAndTime) {
+TEST_P(NTRegistryTest, KeyInfoReportsCountsLengthsAndTime) {
   AddKey("I\\Longest");
   AddKey("I\\S");
   AddString("I", "ValueName", "12345");
@@ -277,7 +277,7 @@ TEST_F(NTRegistryTest, KeyInfoReportsCountsLengthsAndTime) {
   EXPECT_EQ(info.NumSubKeys, 0u);
 }
 
-TEST_F(NTRegistryTest, DataQueriesMapTypesToKinds) {
+TEST_P(NTRegistryTest, DataQueriesMapTypesToKinds) {
   AddString("V", "s", "text");
   AddString("V", "e", "%WINDIR%", REG_EXPAND_SZ);
   AddDword("V", "d", 7);
@@ -305,7 +305,7 @@ TEST_F(NTRegistryTest, DataQueriesMapTypesToKinds) {
   EXPECT_FALSE(reg.ValueExists("missing"));
 }
 
-TEST_F(NTRegistryTest, GetDataReadsBytesAndRaisesWhenItCannot) {
+TEST_P(NTRegistryTest, GetDataReadsBytesAndRaisesWhenItCannot) {
   AddRaw("V", "b", REG_BINARY, "\x01\x02\x03");
   ASSERT_TRUE(reg.OpenKey("V", false));
   unsigned char buffer[8] = {};
@@ -323,7 +323,7 @@ TEST_F(NTRegistryTest, GetDataReadsBytesAndRaisesWhenItCannot) {
   EXPECT_EQ(api.openHandleCount(), 1u);
 }
 
-TEST_F(NTRegistryTest, PutDataWritesThePlatformTypeOfTheKind) {
+TEST_P(NTRegistryTest, PutDataWritesThePlatformTypeOfTheKind) {
   ASSERT_TRUE(reg.OpenKey("P", true));
   reg.PutData("n", "\x05\x06", 2, dkUnknown);
   reg.PutData("b", "\x05\x06", 2, dkBinary);
@@ -341,7 +341,7 @@ TEST_F(NTRegistryTest, PutDataWritesThePlatformTypeOfTheKind) {
                                   "Failed to set data for 'x'"));
 }
 
-TEST_F(NTRegistryTest, StringsReadUpToTheirZeroAndCheckTheKind) {
+TEST_P(NTRegistryTest, StringsReadUpToTheirZeroAndCheckTheKind) {
   AddString("S", "plain", "Grüße");
   AddString("S", "expand", "%SystemRoot%\\x.dll", REG_EXPAND_SZ);
   AddRaw("S", "empty", REG_SZ, "");
@@ -366,7 +366,7 @@ TEST_F(NTRegistryTest, StringsReadUpToTheirZeroAndCheckTheKind) {
   EXPECT_EQ(reg.ReadString("written"), "Ünïcode");
 }
 
-TEST_F(NTRegistryTest, ReadIntegerNeedsADwordOfAtMostFourBytes) {
+TEST_P(NTRegistryTest, ReadIntegerNeedsADwordOfAtMostFourBytes) {
   AddDword("N", "minus", 0xFFFFFFFF);
   AddString("N", "text", "12");
   AddRaw("N", "wide", REG_BINARY, std::string(8, '\x01'));
@@ -383,7 +383,7 @@ TEST_F(NTRegistryTest, ReadIntegerNeedsADwordOfAtMostFourBytes) {
       ThrowsRegistryError([&] { reg.ReadInteger("missing"); }, "Failed to get data for 'missing'"));
 }
 
-TEST_F(NTRegistryTest, RenameValueKeepsDataAndPlatformType) {
+TEST_P(NTRegistryTest, RenameValueKeepsDataAndPlatformType) {
   std::string multi = platform::utf8ToUtf16(std::string("a\0b\0\0", 5));
   AddRaw("R", "multi", REG_MULTI_SZ, multi);
   AddRaw("R", "odd", 0xFFFF0007, "\x09\x08");
@@ -399,7 +399,7 @@ TEST_F(NTRegistryTest, RenameValueKeepsDataAndPlatformType) {
   EXPECT_TRUE(RawIs("R", "dword2", REG_DWORD, DwordBytes(5)));
 }
 
-TEST_F(NTRegistryTest, RenameValueDoesNothingUnlessOldExistsWithDataAndNewIsFree) {
+TEST_P(NTRegistryTest, RenameValueDoesNothingUnlessOldExistsWithDataAndNewIsFree) {
   AddString("R", "a", "A");
   AddString("R", "b", "B");
   AddRaw("R", "empty", REG_BINARY, "");
@@ -414,7 +414,7 @@ TEST_F(NTRegistryTest, RenameValueDoesNothingUnlessOldExistsWithDataAndNewIsFree
   EXPECT_TRUE(ValueAbsent("R", "c"));
 }
 
-TEST_F(NTRegistryTest, RenameValueThatCannotCompleteKeepsTheOldValue) {
+TEST_P(NTRegistryTest, RenameValueThatCannotCompleteKeepsTheOldValue) {
   AddString("R", "old", "data");
   FaultyRegistryApi faulty(api);
   TNTRegistry other(faulty);
@@ -486,14 +486,14 @@ class MoveKeyTest : public NTRegistryTest {
   std::string multi_ = platform::utf8ToUtf16(std::string("x\0yz\0\0", 6));
 };
 
-TEST_F(MoveKeyTest, CopiesTheWholeTreeKeepingTypes) {
+TEST_P(MoveKeyTest, CopiesTheWholeTreeKeepingTypes) {
   EXPECT_TRUE(reg.MoveKey("\\Src", "\\Dst", false));
   EXPECT_TRUE(TreeCopiedTo("Dst"));
   EXPECT_TRUE(TreeCopiedTo("Src"));
   EXPECT_EQ(api.openHandleCount(), 0u);
 }
 
-TEST_F(MoveKeyTest, MovesRelativeToTheCurrentKeyAndDeletesTheSource) {
+TEST_P(MoveKeyTest, MovesRelativeToTheCurrentKeyAndDeletesTheSource) {
   AddKey("Base");
   ASSERT_TRUE(reg.OpenKey("Base", false));
   EXPECT_TRUE(reg.MoveKey("\\Src", "Moved", true));
@@ -503,7 +503,7 @@ TEST_F(MoveKeyTest, MovesRelativeToTheCurrentKeyAndDeletesTheSource) {
   EXPECT_EQ(api.openHandleCount(), 1u);
 }
 
-TEST_F(MoveKeyTest, LeavesAnExistingDestinationAlone) {
+TEST_P(MoveKeyTest, LeavesAnExistingDestinationAlone) {
   AddString("Dst", "s", "mine");
   EXPECT_FALSE(reg.MoveKey("\\Src", "\\Dst", true));
   EXPECT_FALSE(reg.MoveKey("\\Missing", "\\New", true));
@@ -513,7 +513,7 @@ TEST_F(MoveKeyTest, LeavesAnExistingDestinationAlone) {
   EXPECT_TRUE(TreeCopiedTo("Src"));
 }
 
-TEST_F(MoveKeyTest, RefusesADestinationInsideTheSource) {
+TEST_P(MoveKeyTest, RefusesADestinationInsideTheSource) {
   EXPECT_FALSE(reg.MoveKey("\\Src", "\\Src\\L1\\Inner", true));
   EXPECT_FALSE(reg.MoveKey("\\src", "\\SRC\\New", true));
   ASSERT_TRUE(reg.OpenKey("Src", false));
@@ -524,7 +524,7 @@ TEST_F(MoveKeyTest, RefusesADestinationInsideTheSource) {
   EXPECT_TRUE(TreeCopiedTo("Src"));
 }
 
-TEST_F(MoveKeyTest, FailedWriteRemovesThePartialCopyAndKeepsTheSource) {
+TEST_P(MoveKeyTest, FailedWriteRemovesThePartialCopyAndKeepsTheSource) {
   FaultyRegistryApi faulty(api);
   TNTRegistry other(faulty);
   ASSERT_TRUE(other.OpenKey("Src", false));
@@ -541,7 +541,7 @@ TEST_F(MoveKeyTest, FailedWriteRemovesThePartialCopyAndKeepsTheSource) {
   EXPECT_TRUE(TreeCopiedTo("Dst"));
 }
 
-TEST_F(MoveKeyTest, UnreadableSubkeyStopsTheMoveBeforeAnythingIsDeleted) {
+TEST_P(MoveKeyTest, UnreadableSubkeyStopsTheMoveBeforeAnythingIsDeleted) {
   ASSERT_TRUE(store.setAccess(HKEY_CURRENT_USER, "Src\\L1\\L2a", platform::KeyAccess::NoAccess));
   EXPECT_FALSE(reg.MoveKey("\\Src", "\\Dst", true));
   EXPECT_TRUE(KeyAbsent("Dst"));
@@ -551,7 +551,7 @@ TEST_F(MoveKeyTest, UnreadableSubkeyStopsTheMoveBeforeAnythingIsDeleted) {
   EXPECT_EQ(api.openHandleCount(), 0u);
 }
 
-TEST_F(MoveKeyTest, RefusedWritesRaiseAndChangeNothing) {
+TEST_P(MoveKeyTest, RefusedWritesRaiseAndChangeNothing) {
   store.refuseWrites("in use");
   EXPECT_TRUE(ThrowsRegistryError([&] { reg.MoveKey("\\Src", "\\Dst", true); },
                                   "Failed to create key \\Dst"));
@@ -559,6 +559,9 @@ TEST_F(MoveKeyTest, RefusedWritesRaiseAndChangeNothing) {
   EXPECT_TRUE(TreeCopiedTo("Src"));
   EXPECT_EQ(api.openHandleCount(), 0u);
 }
+
+HW_INSTANTIATE_OVER_STORES(NTRegistryTest);
+HW_INSTANTIATE_OVER_STORES(MoveKeyTest);
 
 }  // namespace
 }  // namespace hw

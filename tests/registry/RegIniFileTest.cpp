@@ -16,7 +16,7 @@ constexpr const char* kKey = "Software\\Vendor\\App";
 
 class RegIniFileTest : public test::RegistryFixture {};
 
-TEST_F(RegIniFileTest, ConstructionCreatesAndKeepsTheKeyOpen) {
+TEST_P(RegIniFileTest, ConstructionCreatesAndKeepsTheKeyOpen) {
   TRegIniFile ini(api, kKey);
   EXPECT_TRUE(KeyPresent(kKey));
   EXPECT_EQ(ini.FileName(), kKey);
@@ -32,7 +32,7 @@ TEST_F(RegIniFileTest, ConstructionCreatesAndKeepsTheKeyOpen) {
   EXPECT_EQ(api.openHandleCount(), 1u);
 }
 
-TEST_F(RegIniFileTest, StringsLiveInSectionSubkeys) {
+TEST_P(RegIniFileTest, StringsLiveInSectionSubkeys) {
   TRegIniFile ini(api, kKey);
   ini.WriteString("Sec\\Sub", "a", "Ärger");
   ini.WriteString("", "top", "t");
@@ -43,14 +43,14 @@ TEST_F(RegIniFileTest, StringsLiveInSectionSubkeys) {
   EXPECT_EQ(ini.ReadString("NoSection", "a", "d"), "d");
 }
 
-TEST_F(RegIniFileTest, ReadingANonStringIdentRaises) {
+TEST_P(RegIniFileTest, ReadingANonStringIdentRaises) {
   AddDword(std::string(kKey) + "\\S", "n", 3);
   TRegIniFile ini(api, kKey);
   EXPECT_THROW(ini.ReadString("S", "n", ""), ERegistryException);
   EXPECT_EQ(api.openHandleCount(), 1u);
 }
 
-TEST_F(RegIniFileTest, IntegersAreDecimalOrPrefixedHexText) {
+TEST_P(RegIniFileTest, IntegersAreDecimalOrPrefixedHexText) {
   std::string section = std::string(kKey) + "\\N";
   const std::pair<const char*, int> cases[] = {
       {"0x1F", 31},       {"0X1f", 31},        {"42", 42},    {"-7", -7},   {"+8", 8},
@@ -71,7 +71,7 @@ TEST_F(RegIniFileTest, IntegersAreDecimalOrPrefixedHexText) {
   EXPECT_EQ(ini.ReadInteger("W", "i", 0), -12);
 }
 
-TEST_F(RegIniFileTest, BoolsAreZeroOrOneText) {
+TEST_P(RegIniFileTest, BoolsAreZeroOrOneText) {
   TRegIniFile ini(api, kKey);
   ini.WriteBool("B", "on", true);
   ini.WriteBool("B", "off", false);
@@ -85,7 +85,7 @@ TEST_F(RegIniFileTest, BoolsAreZeroOrOneText) {
   EXPECT_TRUE(ini.ReadBool("B", "seven", false));
 }
 
-TEST_F(RegIniFileTest, ReadSectionListsValueNamesOrLeavesTheList) {
+TEST_P(RegIniFileTest, ReadSectionListsValueNamesOrLeavesTheList) {
   std::string section = std::string(kKey) + "\\List";
   AddString(section, "C:\\Games", "0");
   AddString(section, "D:\\Apps", "1");
@@ -98,7 +98,7 @@ TEST_F(RegIniFileTest, ReadSectionListsValueNamesOrLeavesTheList) {
   EXPECT_EQ(names, Strings{"old"});
 }
 
-TEST_F(RegIniFileTest, EraseSectionRemovesItsTreeButNeverTheObjectsKey) {
+TEST_P(RegIniFileTest, EraseSectionRemovesItsTreeButNeverTheObjectsKey) {
   AddString(std::string(kKey) + "\\Gone\\Deep", "v", "1");
   AddString(kKey, "keep", "1");
   TRegIniFile ini(api, kKey);
@@ -109,7 +109,7 @@ TEST_F(RegIniFileTest, EraseSectionRemovesItsTreeButNeverTheObjectsKey) {
   EXPECT_TRUE(StringIs(kKey, "keep", "1"));
 }
 
-TEST_F(RegIniFileTest, RefusedWritesRaiseAndReadsStillWork) {
+TEST_P(RegIniFileTest, RefusedWritesRaiseAndReadsStillWork) {
   AddString(std::string(kKey) + "\\S", "a", "x");
   TRegIniFile ini(api, kKey);
   store.refuseWrites("in use");
@@ -127,7 +127,7 @@ TEST_F(RegIniFileTest, RefusedWritesRaiseAndReadsStillWork) {
   EXPECT_EQ(api.openHandleCount(), 1u);
 }
 
-TEST_F(RegIniFileTest, KeyThatCannotBeCreatedYieldsDefaultsAndNoStrayWrites) {
+TEST_P(RegIniFileTest, KeyThatCannotBeCreatedYieldsDefaultsAndNoStrayWrites) {
   store.refuseWrites("in use");
   TRegIniFile ini(api, kKey);
   EXPECT_EQ(ini.CurrentKey(), nullptr);
@@ -139,6 +139,8 @@ TEST_F(RegIniFileTest, KeyThatCannotBeCreatedYieldsDefaultsAndNoStrayWrites) {
   EXPECT_EQ(ini.ReadString("S", "a", "d"), "d");
   EXPECT_EQ(api.openHandleCount(), 0u);
 }
+
+HW_INSTANTIATE_OVER_STORES(RegIniFileTest);
 
 }  // namespace
 }  // namespace hw

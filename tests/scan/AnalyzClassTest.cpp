@@ -115,7 +115,7 @@ TEST(AnalyzSetTest, MatchesLowerCasedPathComponents) {
   EXPECT_EQ(set.IndexOfExcluded("\\Software\\Foo\\", ""), -1) << "edits of Items are seen";
 }
 
-TEST_F(ScanTest, ConstructionBuildsRootsAndLocalDrives) {
+TEST_P(ScanTest, ConstructionBuildsRootsAndLocalDrives) {
   files.SetDrive('D', DRIVE_CDROM);
   files.SetDrive('E', DRIVE_REMOVABLE);
   files.SetDrive('R', DRIVE_RAMDISK);
@@ -131,7 +131,7 @@ TEST_F(ScanTest, ConstructionBuildsRootsAndLocalDrives) {
                                acInvalidAppPaths, acInvalidHelpFiles}));
 }
 
-TEST_F(ScanTest, OnlyRootsOfTheChosenCategoriesAreWalked) {
+TEST_P(ScanTest, OnlyRootsOfTheChosenCategoriesAreWalked) {
   AddKey("Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", HKEY_LOCAL_MACHINE);
   Scan({acInvalidFonts});
   EXPECT_EQ(visited,
@@ -148,7 +148,7 @@ TEST_F(ScanTest, OnlyRootsOfTheChosenCategoriesAreWalked) {
                                              "[HKEY_LOCAL_MACHINE] ", "[HKEY_CLASSES_ROOT] "}));
 }
 
-TEST_F(ScanTest, EmptyKeysAreReportedInnermostFirst) {
+TEST_P(ScanTest, EmptyKeysAreReportedInnermostFirst) {
   AddString("Software\\A", "v", "x");
   AddKey("Software\\A\\B");
   AddKey("Software\\V\\E1\\E2");
@@ -168,7 +168,7 @@ TEST_F(ScanTest, EmptyKeysAreReportedInnermostFirst) {
             reports.end());
 }
 
-TEST_F(ScanTest, GuidKeysAreNeverEmptyAndKeepTheirParentsNonEmpty) {
+TEST_P(ScanTest, GuidKeysAreNeverEmptyAndKeepTheirParentsNonEmpty) {
   AddKey("Software\\G\\{12345678-1234-1234-1234-123456789012}");
   AddKey("Software\\X\\x{abc}");
   Scan({acEmptyKeys});
@@ -183,7 +183,7 @@ TEST_F(ScanTest, GuidKeysAreNeverEmptyAndKeepTheirParentsNonEmpty) {
   EXPECT_TRUE(reported("Software\\X"));
 }
 
-TEST_F(ScanTest, ExclusionCoversTheKeyAndEverythingBelowIt) {
+TEST_P(ScanTest, ExclusionCoversTheKeyAndEverythingBelowIt) {
   AddKey("Software\\Foo\\Bar");
   AddKey("Software\\FooBar");
   engine->ExclusionSets[acEmptyKeys].Items = {"\\software\\foo\\"};
@@ -196,7 +196,7 @@ TEST_F(ScanTest, ExclusionCoversTheKeyAndEverythingBelowIt) {
             reports.end());
 }
 
-TEST_F(ScanTest, ReadOnlyKeysAreScannedUnlessSkipped) {
+TEST_P(ScanTest, ReadOnlyKeysAreScannedUnlessSkipped) {
   AddKey("Software\\Locked\\Inner");
   store.setAccess(HKEY_CURRENT_USER, "Software\\Locked", platform::KeyAccess::ReadOnly);
   Scan({acEmptyKeys});
@@ -217,7 +217,7 @@ TEST_F(ScanTest, ReadOnlyKeysAreScannedUnlessSkipped) {
   EXPECT_EQ(at("[HKEY_CURRENT_USER] Software"), -1) << "a skipped key makes its parent non-empty";
 }
 
-TEST_F(ScanTest, UnopenableKeysAreSkippedAndKeepTheirParentNonEmpty) {
+TEST_P(ScanTest, UnopenableKeysAreSkippedAndKeepTheirParentNonEmpty) {
   AddKey("Software\\Parent\\Hidden\\Child");
   store.setAccess(HKEY_CURRENT_USER, "Software\\Parent\\Hidden", platform::KeyAccess::NoAccess);
   Scan({acEmptyKeys});
@@ -226,7 +226,7 @@ TEST_F(ScanTest, UnopenableKeysAreSkippedAndKeepTheirParentNonEmpty) {
             reports.end());
 }
 
-TEST_F(ScanTest, StopFromAnEventEndsTheScanWithoutFurtherReports) {
+TEST_P(ScanTest, StopFromAnEventEndsTheScanWithoutFurtherReports) {
   for (int i = 0; i < 5; ++i) AddKey("Software\\Deep\\K" + std::to_string(i) + "\\Leaf");
   engine->OnEmptyKey = [this](TAnalyzClass& e) {
     reports.push_back(KeyOf(e));
@@ -238,7 +238,7 @@ TEST_F(ScanTest, StopFromAnEventEndsTheScanWithoutFurtherReports) {
   EXPECT_LT(keysAfterStop, 10u);
 }
 
-TEST_F(ScanTest, ThePumpRunsBeforeEachSubkeyAndValue) {
+TEST_P(ScanTest, ThePumpRunsBeforeEachSubkeyAndValue) {
   AddString("Software\\P", "one", "1");
   AddString("Software\\P", "two", "2");
   AddKey("Software\\P\\Child");
@@ -249,7 +249,7 @@ TEST_F(ScanTest, ThePumpRunsBeforeEachSubkeyAndValue) {
   EXPECT_EQ(pumped, 3);
 }
 
-TEST_F(ScanTest, KeyDateOfAnEmptyKeyIsItsOwnWriteTime) {
+TEST_P(ScanTest, KeyDateOfAnEmptyKeyIsItsOwnWriteTime) {
   static platform::FileTicks now = platform::ticksFromUnixSeconds(1075817100);
   store.setClock([] { return now; });
   HKEY key = nullptr;
@@ -265,6 +265,8 @@ TEST_F(ScanTest, KeyDateOfAnEmptyKeyIsItsOwnWriteTime) {
   Scan({acEmptyKeys});
   EXPECT_EQ(date, "02/03/2004 02:05PM");
 }
+
+HW_INSTANTIATE_OVER_STORES(ScanTest);
 
 }  // namespace
 }  // namespace hw

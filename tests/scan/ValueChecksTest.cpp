@@ -81,7 +81,7 @@ class ValueChecksTest : public test::RegistryFixture {
   std::vector<Report> reports;
 };
 
-TEST_F(ValueChecksTest, DataAndNameAreReportedSeparatelyDataFirst) {
+TEST_P(ValueChecksTest, DataAndNameAreReportedSeparatelyDataFirst) {
   AddString("Software\\App", "C:\\missing\\name.exe", "C:\\missing\\data.exe");
   Walk(HKEY_CURRENT_USER, "\\Software\\App\\", {acInvalidPaths});
   ASSERT_EQ(reports.size(), 2u);
@@ -94,7 +94,7 @@ TEST_F(ValueChecksTest, DataAndNameAreReportedSeparatelyDataFirst) {
   EXPECT_EQ(reports[1].key, "Software\\App");
 }
 
-TEST_F(ValueChecksTest, OnlyStringDataIsTestedButEveryNameIs) {
+TEST_P(ValueChecksTest, OnlyStringDataIsTestedButEveryNameIs) {
   AddDword("Software\\App", "C:\\missing\\counter", 7);
   AddString("Software\\App", "Expand", "%ProgramFiles%\\missing", REG_EXPAND_SZ);
   Walk(HKEY_CURRENT_USER, "\\Software\\App\\", {acInvalidPaths});
@@ -106,7 +106,7 @@ TEST_F(ValueChecksTest, OnlyStringDataIsTestedButEveryNameIs) {
   EXPECT_EQ(reports[1].data, "%ProgramFiles%\\missing") << "expandable strings stay unexpanded";
 }
 
-TEST_F(ValueChecksTest, ExclusionsCanNameASingleValue) {
+TEST_P(ValueChecksTest, ExclusionsCanNameASingleValue) {
   AddString("Software\\App", "Keep", "C:\\missing\\a");
   AddString("Software\\App", "Report", "C:\\missing\\b");
   engine.ExclusionSets[acInvalidPaths].Items = {"\\software\\app\\keep\\"};
@@ -115,7 +115,7 @@ TEST_F(ValueChecksTest, ExclusionsCanNameASingleValue) {
   EXPECT_EQ(reports[0].value, "Report");
 }
 
-TEST_F(ValueChecksTest, FontAndHelpReportsCarryTheirOwnFields) {
+TEST_P(ValueChecksTest, FontAndHelpReportsCarryTheirOwnFields) {
   AddString("Fonts", "Demo (TrueType)", "missing.ttf", REG_SZ, HKEY_LOCAL_MACHINE);
   AddString("Help", "missing.hlp", "C:\\Help", REG_SZ, HKEY_LOCAL_MACHINE);
   Walk(HKEY_LOCAL_MACHINE, "\\Fonts\\", {acInvalidFonts});
@@ -129,7 +129,7 @@ TEST_F(ValueChecksTest, FontAndHelpReportsCarryTheirOwnFields) {
   EXPECT_EQ(reports[1].flags, TEntryTypes{etInvalidData});
 }
 
-TEST_F(ValueChecksTest, SharedLibraryFlagsDoNotLeakFromTheNameTest) {
+TEST_P(ValueChecksTest, SharedLibraryFlagsDoNotLeakFromTheNameTest) {
   AddDword("Shared", "C:\\missing\\lib.dll", 3, HKEY_LOCAL_MACHINE);
   AddDword("Shared", "C:\\present\\zero.dll", 0, HKEY_LOCAL_MACHINE);
   Walk(HKEY_LOCAL_MACHINE, "\\Shared\\", {acInvalidPaths, acInvalidSharedDLLs});
@@ -140,7 +140,7 @@ TEST_F(ValueChecksTest, SharedLibraryFlagsDoNotLeakFromTheNameTest) {
   EXPECT_EQ(reports[1].flags, (TEntryTypes{etInvalidName, etZeroUsageCount}));
 }
 
-TEST_F(ValueChecksTest, StartMenuKeysAreJudgedByTheirPathBelowTheRoot) {
+TEST_P(ValueChecksTest, StartMenuKeysAreJudgedByTheirPathBelowTheRoot) {
   const std::string menu =
       "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\";
   AddKey(menu + "Programs\\Gone App");
@@ -155,7 +155,7 @@ TEST_F(ValueChecksTest, StartMenuKeysAreJudgedByTheirPathBelowTheRoot) {
   EXPECT_EQ(reports[0].key, menu + "Programs\\Gone App");
 }
 
-TEST_F(ValueChecksTest, StopInAnEventEndsTheValueLoop) {
+TEST_P(ValueChecksTest, StopInAnEventEndsTheValueLoop) {
   for (int i = 0; i < 4; ++i)
     AddString("Software\\App", "v" + std::to_string(i), "C:\\missing\\" + std::to_string(i));
   engine.OnInvalidPath = [this](TAnalyzClass& e) {
@@ -165,6 +165,8 @@ TEST_F(ValueChecksTest, StopInAnEventEndsTheValueLoop) {
   Walk(HKEY_CURRENT_USER, "\\Software\\App\\", {acInvalidPaths});
   EXPECT_EQ(reports.size(), 1u);
 }
+
+HW_INSTANTIATE_OVER_STORES(ValueChecksTest);
 
 }  // namespace
 }  // namespace hw

@@ -1,6 +1,7 @@
 #include "tests/support/RegistryFixture.h"
 
 #include "platform/Text.h"
+#include "platform/WinePrefixStore.h"
 
 namespace hw::test {
 
@@ -10,13 +11,9 @@ using ::testing::AssertionSuccess;
 
 namespace {
 
-bool isStringType(DWORD type) {
-  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
-}
-
 std::string describe(DWORD type, std::string_view data) {
   std::string text = "type " + std::to_string(type) + ", ";
-  if (isStringType(type)) return text + "\"" + platform::utf16ToUtf8(data) + "\"";
+  if (platform::isStringType(type)) return text + "\"" + platform::utf16ToUtf8(data) + "\"";
   text += std::to_string(data.size()) + " bytes";
   return text;
 }
@@ -27,6 +24,82 @@ std::string DwordBytes(std::uint32_t value) {
   std::string bytes(4, '\0');
   for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
   return bytes;
+}
+
+std::string StoreName(const ::testing::TestParamInfo<StoreKind>& info) {
+  return info.param == StoreKind::Memory ? "Memory" : "WinePrefix";
+}
+
+void PrintTo(StoreKind kind, std::ostream* out) {
+  *out << (kind == StoreKind::Memory ? "the in-memory store" : "the Wine-prefix store");
+}
+
+namespace {
+
+std::unique_ptr<platform::RegistryStore> MakeStore(StoreKind kind, const TempDir& dir) {
+  if (kind == StoreKind::Memory) return std::make_unique<platform::MemoryStore>();
+  auto store = platform::WinePrefixStore::createEmpty(dir.path());
+  // The keys every Wine prefix has for the aliased roots.
+  store->ensureKey(HKEY_LOCAL_MACHINE, "Software\\Classes");
+  store->ensureKey(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Hardware Profiles\\Current");
+  return store;
+}
+
+// The first difference between two trees, by path; success when alike.
+AssertionResult SameTree(const platform::KeyNode& a, const platform::KeyNode& b,
+                         const std::string& path) {
+  if (a.name() != b.name()) return AssertionFailure() << path << ": named " << b.name();
+  if (a.isLink != b.isLink || a.hasClass != b.hasClass || a.className != b.className)
+    return AssertionFailure() << path << ": link or class differs";
+  if (a.valueCount() != b.valueCount())
+    return AssertionFailure() << path << ": " << b.valueCount() << " values, expected "
+                              << a.valueCount();
+  for (std::size_t i = 0; i < a.valueCount(); ++i) {
+    const platform::RegValue& x = a.value(i);
+    const platform::RegValue& y = b.value(i);
+    if (x.name != y.name || x.type != y.type || x.data != y.data)
+      return AssertionFailure() << path << ": value \"" << x.name << "\" read back as \"" << y.name
+                                << "\", " << describe(y.type, y.data) << ", expected "
+                                << describe(x.type, x.data);
+  }
+  if (a.childCount() != b.childCount())
+    return AssertionFailure() << path << ": " << b.childCount() << " subkeys, expected "
+                              << a.childCount();
+  for (std::size_t i = 0; i < a.childCount(); ++i) {
+    AssertionResult child = SameTree(*a.child(i), *b.child(i), path + "\\" + a.child(i)->name());
+    if (!child) return child;
+  }
+  return AssertionSuccess();
+}
+
+}  // namespace
+
+RegistryFixture::RegistryFixture()
+    : dir_(std::make_unique<TempDir>()), owned_(MakeStore(GetParam(), *dir_)), store(*owned_) {}
+
+RegistryFixture::~RegistryFixture() = default;
+
+void RegistryFixture::TearDown() {
+  if (GetParam() != StoreKind::WinePrefix || HasFatalFailure() || store.readOnly()) return;
+  auto& wine = static_cast<platform::WinePrefixStore&>(store);
+  // Every file is written, whatever the test changed or only built.
+  platform::KeyNode& users = store.hiveRoot(platform::Hive::Users);
+  store.markChanged(store.hiveRoot(platform::Hive::Machine));
+  for (const std::string& user : {store.currentUserSid(), std::string(".Default")})
+    if (platform::KeyNode* key = users.findChild(user)) store.markChanged(*key);
+  ASSERT_NO_THROW(wine.save());
+  std::unique_ptr<platform::WinePrefixStore> reread;
+  ASSERT_NO_THROW(reread = platform::WinePrefixStore::open(dir_->path()));
+  EXPECT_TRUE(SameTree(store.hiveRoot(platform::Hive::Machine),
+                       reread->hiveRoot(platform::Hive::Machine), "HKLM"));
+  for (const std::string& user : {store.currentUserSid(), std::string(".Default")}) {
+    platform::KeyNode* before = users.findChild(user);
+    platform::KeyNode* after = reread->hiveRoot(platform::Hive::Users).findChild(user);
+    ASSERT_EQ(before != nullptr, after != nullptr) << user;
+    if (before) {
+      EXPECT_TRUE(SameTree(*before, *after, "HKU\\" + user));
+    }
+  }
 }
 
 platform::KeyNode& RegistryFixture::AddKey(std::string_view path, HKEY root) {

@@ -12,13 +12,33 @@
 #include <string_view>
 #include <vector>
 
+#include <memory>
+
 #include "platform/MemoryStore.h"
 #include "platform/StoreRegistryApi.h"
+#include "tests/support/TempDir.h"
 
 namespace hw::test {
 
-class RegistryFixture : public ::testing::Test {
+// The stores a registry test runs over: every behaviour of the registry layer
+// and the scan must hold over both.
+enum class StoreKind { Memory, WinePrefix };
+std::string StoreName(const ::testing::TestParamInfo<StoreKind>& info);
+void PrintTo(StoreKind kind, std::ostream* out);
+
+class RegistryFixture : public ::testing::TestWithParam<StoreKind> {
+ private:
+  // Declared first: the store outlives the calls over it.
+  std::unique_ptr<TempDir> dir_;
+  std::unique_ptr<platform::RegistryStore> owned_;
+
  protected:
+  RegistryFixture();
+  ~RegistryFixture() override;
+  // Over the Wine-prefix store every test ends by saving the registry and
+  // reading it back: whatever the test left must survive that unchanged.
+  void TearDown() override;
+
   // Keys are created below HKEY_CURRENT_USER unless a root is given.
   platform::KeyNode& AddKey(std::string_view path, HKEY root = HKEY_CURRENT_USER);
   // String types take UTF-8 text; the terminating zero is added.
@@ -45,9 +65,16 @@ class RegistryFixture : public ::testing::Test {
   ::testing::AssertionResult RawIs(std::string_view path, std::string_view name, DWORD type,
                                    std::string_view data, HKEY root = HKEY_CURRENT_USER);
 
-  platform::MemoryStore store;
+  platform::RegistryStore& store;
   platform::StoreRegistryApi api{store};
 };
+
+// Runs a suite derived from RegistryFixture over every store.
+#define HW_INSTANTIATE_OVER_STORES(Suite)                                                  \
+  INSTANTIATE_TEST_SUITE_P(                                                                \
+      Stores, Suite,                                                                       \
+      ::testing::Values(::hw::test::StoreKind::Memory, ::hw::test::StoreKind::WinePrefix), \
+      ::hw::test::StoreName)
 
 // The little-endian bytes of a REG_DWORD.
 std::string DwordBytes(std::uint32_t value);
