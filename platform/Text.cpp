@@ -2,6 +2,34 @@
 
 namespace hw::platform {
 
+namespace {
+
+bool isAscii(std::string_view text) {
+  for (char ch : text)
+    if (static_cast<unsigned char>(ch) >= 0x80) return false;
+  return true;
+}
+
+char asciiUpper(char ch) { return (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 0x20) : ch; }
+
+char32_t lowerCase(char32_t c) {
+  if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 0x20 : c;
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;
+  if (c == 0x178) return 0xFF;
+  if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149 &&
+      c != 0x17F) {
+    bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+    if (oddUpper) return (c % 2 == 1) ? c + 1 : c;
+    return (c % 2 == 0) ? c + 1 : c;
+  }
+  if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return c + 0x20;
+  if (c >= 0x410 && c <= 0x42F) return c + 0x20;
+  if (c >= 0x400 && c <= 0x40F) return c + 0x50;
+  return c;
+}
+
+}  // namespace
+
 char32_t foldCase(char32_t c) {
   if (c < 0x80) return (c >= 'a' && c <= 'z') ? c - 0x20 : c;
   if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 0x20;
@@ -65,18 +93,6 @@ void appendUtf8(std::string& out, char32_t c) {
     out += static_cast<char>(0x80 | (c & 0x3F));
   }
 }
-
-namespace {
-
-bool isAscii(std::string_view text) {
-  for (char ch : text)
-    if (static_cast<unsigned char>(ch) >= 0x80) return false;
-  return true;
-}
-
-char asciiUpper(char ch) { return (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 0x20) : ch; }
-
-}  // namespace
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
   // foldCase maps only between code points of the same UTF-8 length, so texts
@@ -162,10 +178,6 @@ std::string utf8ToUtf16(std::string_view utf8) {
   return out;
 }
 
-}  // namespace hw::platform
-
-namespace hw::platform {
-
 std::size_t utf8LengthOfUtf16(std::string_view utf16le) {
   std::size_t units = utf16le.size() / 2;
   std::size_t length = 0;
@@ -186,30 +198,6 @@ std::size_t utf8LengthOfUtf16(std::string_view utf16le) {
   }
   return length;
 }
-
-}  // namespace hw::platform
-
-namespace hw::platform {
-
-namespace {
-
-char32_t lowerCase(char32_t c) {
-  if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 0x20 : c;
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;
-  if (c == 0x178) return 0xFF;
-  if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149 &&
-      c != 0x17F) {
-    bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-    if (oddUpper) return (c % 2 == 1) ? c + 1 : c;
-    return (c % 2 == 0) ? c + 1 : c;
-  }
-  if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return c + 0x20;
-  if (c >= 0x410 && c <= 0x42F) return c + 0x20;
-  if (c >= 0x400 && c <= 0x40F) return c + 0x50;
-  return c;
-}
-
-}  // namespace
 
 std::string toLowerUtf8(std::string_view text) {
   std::string out;
@@ -238,10 +226,6 @@ std::string_view cutToChars(std::string_view text, std::size_t maxChars) {
   for (std::size_t count = 0; count < maxChars && pos < text.size(); ++count) decodeUtf8(text, pos);
   return text.substr(0, pos);
 }
-
-}  // namespace hw::platform
-
-namespace hw::platform {
 
 std::vector<std::string_view> SplitNonEmpty(std::string_view text, char separator) {
   std::vector<std::string_view> pieces;

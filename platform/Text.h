@@ -1,6 +1,7 @@
 #pragma once
 // Text helpers for registry names and data: comparison without regard to case
-// (as the registry compares key and value names) and UTF-8/UTF-16 conversion.
+// (as the registry compares key and value names), UTF-8/UTF-16 conversion and
+// the splitting of key paths.
 
 #include <cstddef>
 #include <cstdint>
@@ -30,22 +31,15 @@ std::string utf8ToUtf16(std::string_view utf8);
 char32_t decodeUtf8(std::string_view text, std::size_t& pos, bool allowSurrogates = false);
 void appendUtf8(std::string& out, char32_t c);
 
-}  // namespace hw::platform
-
-namespace hw::platform {
 // Length in bytes of utf16ToUtf8(utf16le), without building the string.
 std::size_t utf8LengthOfUtf16(std::string_view utf16le);
-}  // namespace hw::platform
 
-namespace hw::platform {
 // Lower-case mapping of a UTF-8 text, the inverse of foldCase's ranges.
 std::string toLowerUtf8(std::string_view text);
 // The first maxChars characters (code points) of text; never cuts inside a
 // UTF-8 sequence.
 std::string_view cutToChars(std::string_view text, std::size_t maxChars);
-}  // namespace hw::platform
 
-namespace hw::platform {
 // Calls visit(piece) for each non-empty piece of text between separators, in
 // order, until visit returns false: "a\\b\" gives a, b. Returns false when stopped.
 template <typename Visit>
@@ -62,4 +56,5 @@ bool ForEachNonEmpty(std::string_view text, char separator, Visit&& visit) {
 
 // The same pieces, collected.
 std::vector<std::string_view> SplitNonEmpty(std::string_view text, char separator);
+
 }  // namespace hw::platform
