@@ -55,8 +55,6 @@ std::vector<std::filesystem::path> wineServerLockPaths(const std::filesystem::pa
   std::snprintf(server, sizeof server, "server-%llx-%llx",
                 static_cast<unsigned long long>(st.st_dev),
                 static_cast<unsigned long long>(st.st_ino));
-  const std::string uid = std::to_string(::getuid());
-
   std::vector<std::filesystem::path> paths;
   auto add = [&](const std::filesystem::path& dir) {
     std::filesystem::path lock = dir / server / "lock";
@@ -64,8 +62,13 @@ std::vector<std::filesystem::path> wineServerLockPaths(const std::filesystem::pa
       if (known == lock) return;
     paths.push_back(lock);
   };
-  add(std::filesystem::path("/tmp") / (".wine-" + uid));
-  add(std::filesystem::path("/run/user") / uid / "wine");
+  // Wine runs only as the prefix's owner, so its server folder is the owner's,
+  // also when we run as someone else (root cleaning a user's prefix).
+  for (uid_t owner : {st.st_uid, ::getuid()}) {
+    const std::string uid = std::to_string(owner);
+    add(std::filesystem::path("/tmp") / (".wine-" + uid));
+    add(std::filesystem::path("/run/user") / uid / "wine");
+  }
   std::ifstream nameFile(prefix / "wineserver");
   std::string name;
   if (nameFile && std::getline(nameFile, name) && !(name = trimmed(name)).empty() &&
