@@ -62,6 +62,7 @@ void GenerateDemoPrefix(const fs::path& prefix) {
   At(reg, HKEY_LOCAL_MACHINE, "Software\\Classes");  // what HKEY_CLASSES_ROOT stands for
 
   At(reg, HKEY_LOCAL_MACHINE, "Software\\Wine\\Drives").WriteString("c:", "hd");
+  At(reg, HKEY_USERS, ".Default\\Control Panel\\International").WriteString("Locale", "00000409");
   At(reg, HKEY_CURRENT_USER, cv + "Explorer\\Shell Folders")
       .WriteString("Programs", "C:\\users\\Public\\Start Menu\\Programs");
   At(reg, HKEY_LOCAL_MACHINE, cv + "Explorer\\Shell Folders")
