@@ -116,10 +116,8 @@ LSTATUS StoreRegistryApi::checkAccess(const KeyNode& node, REGSAM wanted) const 
 LSTATUS StoreRegistryApi::RegOpenKeyExA(HKEY key, const char* subKey, REGSAM access, HKEY* result) {
   if (!result) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
-  REGSAM baseAccess = 0;
-  LSTATUS status = ERROR_SUCCESS;
-  KeyNode* base = lookup(key, &baseAccess, &status);
-  if (!base) return status;
+  KeyNode* base = nullptr;
+  if (LSTATUS status = keyWithRights(key, 0, base)) return status;
   std::string_view path = text(subKey);
   if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
   KeyNode* node = store_.resolve(base, path);
