@@ -20,6 +20,7 @@
 #include "platform/StoreError.h"
 #include "platform/WinePrefixStore.h"
 #include "platform/WineServerProbe.h"
+#include "tests/support/TempDir.h"
 
 namespace hw::platform {
 namespace {
@@ -69,9 +70,6 @@ std::vector<std::string> blocksOf(const std::string& text) {
 class WinePrefixStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/hw-wine-test-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
     prefix_ = dir_ / "pfx";
     fs::create_directory(prefix_);
     for (const char* name : {"system.reg", "user.reg", "userdef.reg"}) {
@@ -79,7 +77,6 @@ class WinePrefixStoreTest : public ::testing::Test {
       original_[name] = readText(prefix_ / name);
     }
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   std::unique_ptr<WinePrefixStore> open() {
     auto store = WinePrefixStore::open(prefix_);
@@ -110,7 +107,8 @@ class WinePrefixStoreTest : public ::testing::Test {
     return names;
   }
 
-  fs::path dir_;
+  test::TempDir temp_;
+  const fs::path& dir_ = temp_.path();
   fs::path prefix_;
   std::map<std::string, std::string> original_;
 };
