@@ -48,4 +48,18 @@ UINT PrefixFileSystem::GetDriveTypeA(const std::string& root) {
   return std::filesystem::is_directory(link, error) ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR;
 }
 
+// Placeholders until the drive map resolves Windows paths.
+bool PrefixFileSystem::SetCurrentDirectoryA(const std::string&) { return false; }
+std::unique_ptr<FindSearch> PrefixFileSystem::FindFirstFileA(const std::string&, FindData&) {
+  return nullptr;
+}
+std::string PrefixFileSystem::GetTempPathA() { return "/tmp/"; }
+std::string PrefixFileSystem::GetSpecialFolderPath(int) { return {}; }
+std::optional<std::string> PrefixFileSystem::ToHostPath(const std::string&) {
+  return std::nullopt;
+}
+std::optional<std::string> PrefixFileSystem::FromHostPath(const std::string&) {
+  return std::nullopt;
+}
+
 }  // namespace hw::platform

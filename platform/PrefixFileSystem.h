@@ -16,6 +16,12 @@ class PrefixFileSystem : public FileSystem {
   PrefixFileSystem(std::filesystem::path prefix, RegistryApi& registry);
 
   UINT GetDriveTypeA(const std::string& root) override;
+  bool SetCurrentDirectoryA(const std::string& path) override;
+  std::unique_ptr<FindSearch> FindFirstFileA(const std::string& pattern, FindData& data) override;
+  std::string GetTempPathA() override;
+  std::string GetSpecialFolderPath(int csidl) override;
+  std::optional<std::string> ToHostPath(const std::string& path) override;
+  std::optional<std::string> FromHostPath(const std::string& hostPath) override;
 
  private:
   std::filesystem::path prefix_;
