@@ -93,6 +93,9 @@ TAnalyzClass::TAnalyzClass(platform::RegistryApi& registry, platform::FileSystem
     UINT type = files_.GetDriveTypeA(std::string{letter, ':', '\\'});
     if (type == DRIVE_FIXED || type == DRIVE_REMOTE || type == DRIVE_RAMDISK) LocalDrives += letter;
   }
+  FontsDir = files_.GetSpecialFolderPath(platform::CSIDL_FONTS);
+  ProgramsDir = files_.GetSpecialFolderPath(platform::CSIDL_PROGRAMS);
+  CommonProgramsDir = files_.GetSpecialFolderPath(platform::CSIDL_COMMON_PROGRAMS);
   for (const RootRow& row : kRootTable) {
     TRootKeyText parsed = ParseRootKeyText(row.text);
     RootKeys.push_back({parsed.RootKey, parsed.KeyPath, row.categories});
@@ -102,6 +105,8 @@ TAnalyzClass::TAnalyzClass(platform::RegistryApi& registry, platform::FileSystem
 }
 
 void TAnalyzClass::Analyze() {
+  // Files may have come and gone since the last scan.
+  files_.ClearCache();
   for (const TRegKeyToAnalyze& root : RootKeys) {
     if (Stop) return;
     if (!root.Categories.Intersects(Categories)) continue;

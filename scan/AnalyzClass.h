@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/EventPump.h"
@@ -84,6 +85,11 @@ class TAnalyzClass {
   TAnalyzCategories Categories;
   TExtRecord ExtRecord;
   std::string LocalDrives;  // capital letters of the drives whose paths are judged
+  // The special folders, fixed at construction: without trailing backslash,
+  // "error" or empty when the system cannot name them.
+  std::string FontsDir;
+  std::string ProgramsDir;
+  std::string CommonProgramsDir;
 
   // The current report, valid while an event runs.
   std::string RootName;
@@ -103,6 +109,14 @@ class TAnalyzClass {
   // The checks of the key reg has open; clears noValues when it has values.
   void AnalyzeKey(TNTRegistry& reg, bool& noValues, TAnalyzCategories rootCategories);
 
+  // The path tests. A path is judged only on a local drive (fixed, network or
+  // RAM disk) that the user did not exclude.
+  bool IsInvalidPath(std::string_view text, std::string& badPath, std::int32_t& pathCount);
+  bool IsLocalDrive(std::string_view path) const;
+  bool IsExcludedDrive(std::string_view path) const;
+  bool FolderExists(std::string_view path);
+  bool FileExists(std::string_view path);
+
  protected:
   // The value and key checks the walk calls; each tells whether the text or
   // key is invalid and sets BadPath, PathCount and Flags as its category
@@ -113,6 +127,7 @@ class TAnalyzClass {
   virtual bool IsObsoleteMenuItem(const std::string& menuPath);
   // Reports by itself through OnInvalidAppPath.
   virtual void CheckAppPath(HKEY root, const std::string& keyPath);
+  void ReportAppPath(TNTRegistry& reg, TEntryTypes flags, const std::string& badPath);
   virtual bool CheckExtension(HKEY root, const std::string& keyPath);
   // Sets Flags (and BadPath) when the value is an invalid usage counter.
   virtual void CheckSharedDLL(TNTRegistry& reg, const std::string& valueName);

@@ -1,10 +1,74 @@
-// Path extraction and the file tests behind the invalid-paths category.
+// The file tests behind the invalid-paths category, shared by the other
+// path-based checks: which drives are judged, and whether a folder or file is
+// there.
 
+#include <vector>
+
+#include "platform/Text.h"
 #include "scan/AnalyzClass.h"
+#include "scan/PathText.h"
 
 namespace hw {
 
-// No path test is wired in yet: no text is judged to name a missing file.
-bool TAnalyzClass::IsInvalidPath(const std::string& /*text*/) { return false; }
+bool TAnalyzClass::IsLocalDrive(std::string_view path) const {
+  if (path.empty()) return false;
+  char letter = UpperAZ(path.substr(0, 1))[0];
+  return LocalDrives.find(letter) != std::string::npos;
+}
+
+bool TAnalyzClass::IsExcludedDrive(std::string_view path) const {
+  std::string drive = UpperAZ(path.substr(0, 2));
+  for (const std::string& excluded : ExcludedDrives)
+    if (platform::equalsNoCase(excluded, drive)) return true;
+  return false;
+}
+
+bool TAnalyzClass::FolderExists(std::string_view path) {
+  if (path.empty()) return false;
+  std::string folder(path);
+  if (folder.back() != '\\') folder += '\\';
+  return files_.SetCurrentDirectoryA(folder);
+}
+
+bool TAnalyzClass::FileExists(std::string_view path) {
+  return platform::FileExists(files_, std::string(path));
+}
+
+bool TAnalyzClass::IsInvalidPath(const std::string& text) {
+  return IsInvalidPath(text, BadPath, PathCount);
+}
+
+bool TAnalyzClass::IsInvalidPath(std::string_view text, std::string& badPath,
+                                 std::int32_t& pathCount) {
+  std::vector<std::string> candidates;
+  if (!ExtractPaths(text, &candidates)) return false;
+  pathCount = static_cast<std::int32_t>(candidates.size());
+  for (const std::string& path : candidates) {
+    if (IsExcludedDrive(path)) continue;
+    // Paths on removable, optical, unknown or absent drives are never looked
+    // at, so a scan neither waits for nor prompts for a medium.
+    if (!IsLocalDrive(path)) {
+      badPath = path;
+      return true;
+    }
+    // Cheapest expected hit first.
+    if (FolderExists(path) || FileExists(path) || FileExists(path + ".exe")) continue;
+    std::string folder(ExtractFilePath(path));
+    std::string_view name = ExtractFileName(path);
+    if (FolderExists(folder)) {
+      badPath = path;
+      return true;
+    }
+    folder = std::string(TrimTrailing(folder, '\\'));
+    // The supposed folder is a file: the path names something inside it.
+    if (FileExists(folder)) continue;
+    // A file followed by a resource number: the file is what is missing.
+    bool resourceIndex =
+        !name.empty() && !ExtractFileExt(folder).empty() && name[0] >= '0' && name[0] <= '9';
+    badPath = resourceIndex ? folder : path;
+    return true;
+  }
+  return false;
+}
 
 }  // namespace hw
