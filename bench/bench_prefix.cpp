@@ -8,13 +8,11 @@
 // key: a small one suits instruction counts under callgrind).
 
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <iostream>
+
+#include "bench/BenchSupport.h"
 
 #include "platform/EventPump.h"
 #include "platform/PrefixFileSystem.h"
@@ -44,34 +42,12 @@ std::uintmax_t FilesSize(const fs::path& prefix) {
   return total;
 }
 
-// Generated in a child process, so that the generator's memory does not count
-// towards the peak measured here.
 const fs::path& Prefix() {
-  static const fs::path prefix = [] {
-    fs::path path = PrefixPath();
-    if (fs::exists(path / "system.reg")) return path;
+  static const fs::path prefix = hw::bench::PreparePrefix(PrefixPath(), [] {
     const std::size_t keys = KeyCount();
-    std::cerr << "generating " << path << " (" << keys << " keys, " << 3 * keys << " values)...\n";
-    pid_t child = fork();
-    if (child == 0) {
-      hw::tools::GenerateLargePrefix(path, keys, 3 * keys);
-      _exit(0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      std::cerr << "generating the prefix failed\n";
-      std::exit(1);
-    }
-    return path;
-  }();
+    hw::tools::GenerateLargePrefix(PrefixPath(), keys, 3 * keys);
+  });
   return prefix;
-}
-
-double PeakRssBytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_maxrss) * 1024.0;
 }
 
 void BM_LoadPrefix(benchmark::State& state) {
@@ -83,8 +59,8 @@ void BM_LoadPrefix(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(bytes) * state.iterations());
   state.counters["file_MB"] = static_cast<double>(bytes) / 1e6;
-  state.counters["peak_rss_MB"] = PeakRssBytes() / 1e6;
-  state.counters["peak_per_file_size"] = PeakRssBytes() / static_cast<double>(bytes);
+  state.counters["peak_rss_MB"] = hw::bench::PeakRssBytes() / 1e6;
+  state.counters["peak_per_file_size"] = hw::bench::PeakRssBytes() / static_cast<double>(bytes);
 }
 BENCHMARK(BM_LoadPrefix)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
@@ -109,7 +85,7 @@ void BM_WalkEmptyKeys(benchmark::State& state) {
       static_cast<double>(keys) / static_cast<double>(state.iterations());
   state.counters["empty_found"] =
       static_cast<double>(empty) / static_cast<double>(state.iterations());
-  state.counters["peak_rss_MB"] = PeakRssBytes() / 1e6;
+  state.counters["peak_rss_MB"] = hw::bench::PeakRssBytes() / 1e6;
 }
 BENCHMARK(BM_WalkEmptyKeys)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

@@ -165,4 +165,27 @@ void GenerateLargePrefix(const fs::path& prefix, std::size_t keys, std::size_t v
   store->save();
 }
 
+void GeneratePathPrefix(const fs::path& prefix, std::size_t values, std::size_t folders) {
+  MakeDrives(prefix);
+  auto store = platform::WinePrefixStore::createEmpty(prefix);
+  platform::StoreRegistryApi api(*store);
+  TNTRegistry reg(api);
+  At(reg, HKEY_LOCAL_MACHINE, "Software\\Wine\\Drives").WriteString("c:", "hd");
+
+  const std::size_t perFolder = std::max<std::size_t>(1, values / std::max<std::size_t>(1, folders));
+  for (std::size_t v = 0; v < values; ++v) {
+    const std::size_t folder = v / perFolder % std::max<std::size_t>(1, folders);
+    const std::string vendor = "Vendor" + std::to_string(folder / 50);
+    const std::string product = "Product Dir " + std::to_string(folder);
+    const std::string file = "Module" + std::to_string(v) + ".Dll";
+    if (v % perFolder == 0) At(reg, HKEY_LOCAL_MACHINE, "Software\\PathBench\\Key" + std::to_string(folder));
+    if (v % 2 == 0) Touch(prefix / "drive_c" / "Program Files" / vendor / product / file);
+    std::string path = "C:\\PROGRAM FILES\\" + vendor + "\\product dir " + std::to_string(folder) +
+                       "\\module" + std::to_string(v) + ".dll";
+    reg.WriteString("File" + std::to_string(v), path);
+  }
+  reg.CloseKey();
+  store->save();
+}
+
 }  // namespace hw::tools

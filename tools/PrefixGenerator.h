@@ -18,4 +18,11 @@ void GenerateDemoPrefix(const std::filesystem::path& prefix);
 // leaf keys have no values.
 void GenerateLargePrefix(const std::filesystem::path& prefix, std::size_t keys, std::size_t values);
 
+// Creates a prefix whose machine hive holds `values` string values naming
+// files in `folders` folders of drive C: every other one exists. The registry
+// writes the paths in another letter case than the disk holds, so that each
+// lookup needs the case-insensitive resolution.
+void GeneratePathPrefix(const std::filesystem::path& prefix, std::size_t values,
+                        std::size_t folders);
+
 }  // namespace hw::tools

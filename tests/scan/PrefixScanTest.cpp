@@ -1,0 +1,144 @@
+// A whole scan of a Wine prefix on disk: registry files, dosdevices links and
+// a drive_c tree whose names differ in case from the registry's. Every stale
+// entry planted is found with its fields, and nothing that exists is.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "platform/EventPump.h"
+#include "platform/PrefixFileSystem.h"
+#include "platform/StoreRegistryApi.h"
+#include "platform/WinePrefixStore.h"
+#include "registry/NTRegistry.h"
+#include "scan/AnalyzClass.h"
+#include "tests/support/TempDir.h"
+
+namespace hw {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kCv = "Software\\Microsoft\\Windows\\CurrentVersion\\";
+
+void Touch(const fs::path& file) {
+  fs::create_directories(file.parent_path());
+  std::ofstream(file) << "x";
+}
+
+class PrefixScanTest : public ::testing::Test {
+ protected:
+  PrefixScanTest() {
+    const fs::path c = dir.path() / "drive_c";
+    Touch(c / "Program Files" / "Good App" / "Good.EXE");
+    Touch(c / "windows" / "Fonts" / "good.ttf");
+    Touch(c / "windows" / "help" / "Good.hlp");
+    fs::create_directories(c / "users" / "me" / "Start Menu" / "Programs");
+    fs::create_directories(c / "users" / "Public" / "Start Menu" / "Programs" / "Good Folder");
+    fs::create_directories(dir.path() / "cdrom");
+    fs::create_directories(dir.path() / "dosdevices");
+    fs::create_directory_symlink("../drive_c", dir.path() / "dosdevices" / "c:");
+    fs::create_directory_symlink(dir.path() / "cdrom", dir.path() / "dosdevices" / "d:");
+    Touch(dir.path() / "cdrom" / "setup.exe");
+
+    auto store = platform::WinePrefixStore::createEmpty(dir.path());
+    platform::StoreRegistryApi api(*store);
+    TNTRegistry reg(api);
+    At(reg, HKEY_LOCAL_MACHINE, "Software\\Wine\\Drives").WriteString("d:", "cdrom");
+    At(reg, HKEY_CURRENT_USER, kCv + "Explorer\\Shell Folders")
+        .WriteString("Programs", "C:\\users\\me\\Start Menu\\Programs");
+    reg.WriteString("Fonts", "C:\\windows\\Fonts");
+    At(reg, HKEY_LOCAL_MACHINE, kCv + "Explorer\\Shell Folders")
+        .WriteString("Common Programs", "C:\\users\\Public\\Start Menu\\Programs");
+    reg.WriteString("Fonts", "C:\\windows\\Fonts");
+
+    At(reg, HKEY_LOCAL_MACHINE, "Software\\Good")
+        .WriteString("Exe", "\"c:\\program files\\good app\\good.exe\" \"%1\"");
+    reg.WriteString("Gone", "C:\\Program Files\\Gone App\\gone.exe /s");
+    reg.WriteString("Cd", "D:\\setup.exe");
+
+    At(reg, HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts")
+        .WriteString("Good (TrueType)", "GOOD.TTF");
+    reg.WriteString("Gone (TrueType)", "gone.ttf");
+
+    At(reg, HKEY_CURRENT_USER, kCv + "Explorer\\MenuOrder\\Start Menu\\Programs\\good folder");
+    At(reg, HKEY_CURRENT_USER, kCv + "Explorer\\MenuOrder\\Start Menu\\Programs\\Gone Folder");
+
+    At(reg, HKEY_LOCAL_MACHINE, kCv + "App Paths\\good.exe")
+        .WriteString("", "C:\\Program Files\\Good App\\good.exe");
+    At(reg, HKEY_LOCAL_MACHINE, kCv + "App Paths\\gone.exe")
+        .WriteString("", "C:\\Program Files\\Gone App\\gone.exe");
+
+    At(reg, HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\Help")
+        .WriteString("good.hlp", "C:\\Windows\\Help");
+    reg.WriteString("gone.hlp", "C:\\Windows\\Help");
+
+    At(reg, HKEY_LOCAL_MACHINE, kCv + "SharedDLLs");
+    std::uint32_t count = 2;
+    reg.PutData("C:\\Program Files\\Good App\\good.exe", &count, sizeof count, dkInteger);
+    reg.PutData("C:\\Program Files\\Gone App\\gone.dll", &count, sizeof count, dkInteger);
+    reg.CloseKey();
+    store->save();
+  }
+
+  static TNTRegistry& At(TNTRegistry& reg, HKEY root, const std::string& path) {
+    reg.SetRootKey(root);
+    EXPECT_TRUE(reg.OpenKey("\\" + path, true)) << path;
+    return reg;
+  }
+
+  std::multiset<std::string> Scan() {
+    auto store = platform::WinePrefixStore::open(dir.path());
+    platform::StoreRegistryApi api(*store);
+    platform::PrefixFileSystem files(dir.path(), api);
+    platform::EventPump pump;
+    TAnalyzClass engine(api, files, pump);
+    std::multiset<std::string> found;
+    auto record = [&found](const char* event) {
+      return [&found, event](TAnalyzClass& e) {
+        found.insert(std::string(event) + " [" + e.RootName + "] " + e.KeyPath + " | " +
+                     e.ValueName + " | " + e.BadPath + " | " +
+                     std::to_string(e.Flags.ToBits()) + " | " + std::to_string(e.PathCount));
+      };
+    };
+    engine.OnInvalidPath = record("path");
+    engine.OnInvalidFont = record("font");
+    engine.OnObsoleteStartMenu = record("menu");
+    engine.OnInvalidAppPath = record("app");
+    engine.OnInvalidHelpFile = record("help");
+    engine.OnInvalidSharedDLL = record("dll");
+    engine.Categories = {acInvalidPaths,      acInvalidFonts,     acObsoleteStartMenu,
+                         acInvalidAppPaths,   acInvalidHelpFiles, acInvalidSharedDLLs};
+    engine.Analyze();
+    return found;
+  }
+
+  test::TempDir dir;
+};
+
+TEST_F(PrefixScanTest, FindsEveryStaleEntryAndNothingThatExists) {
+  const std::string hklm = "[HKEY_LOCAL_MACHINE] ";
+  EXPECT_EQ(
+      Scan(),
+      (std::multiset<std::string>{
+          "path " + hklm + "Software\\Good | Gone | C:\\Program Files\\Gone App\\gone.exe | 1 | 1",
+          "path " + hklm + "Software\\Good | Cd | D:\\setup.exe | 1 | 1",
+          "path " + hklm + kCv + "App Paths\\gone.exe |  | C:\\Program Files\\Gone App\\gone.exe | 1 | 1",
+          "path " + hklm + kCv + "SharedDLLs | C:\\Program Files\\Gone App\\gone.dll | " +
+              "C:\\Program Files\\Gone App\\gone.dll | 2 | 1",
+          "font " + hklm + "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts | " +
+              "Gone (TrueType) | gone.ttf | 1 | 1",
+          "menu [HKEY_CURRENT_USER] " + kCv + "Explorer\\MenuOrder\\Start Menu\\Programs\\Gone Folder" +
+              " |  | Programs\\Gone Folder | 4 | 1",
+          "app " + hklm + kCv + "App Paths\\gone.exe |  | C:\\Program Files\\Gone App\\gone.exe | 33 | 1",
+          "help " + hklm + "Software\\Microsoft\\Windows\\Help | gone.hlp | C:\\Windows\\Help | 1 | 1",
+          "dll " + hklm + kCv + "SharedDLLs | C:\\Program Files\\Gone App\\gone.dll | " +
+              "C:\\Program Files\\Gone App\\gone.dll | 2 | 1",
+      }));
+}
+
+}  // namespace
+}  // namespace hw
