@@ -99,12 +99,12 @@ void TLang::FindPacks() {
 std::optional<std::string> TLang::StoredLanguage() const {
   TNTRegistry reg(registry_);
   reg.SetRootKey(rootHandle(rootKey_));
-  if (!reg.OpenKey(iniKey_, false) || !reg.ValueExists(regParameter_)) return std::nullopt;
+  if (!reg.OpenKey(iniKey_, false)) return std::nullopt;
   // A choice stored as another type is a damaged setting: start with the
-  // default language instead of failing at start-up.
-  if (reg.GetDataType(regParameter_) != dkString &&
-      reg.GetDataType(regParameter_) != dkExpandString)
-    return std::nullopt;
+  // default language instead of failing at start-up. A missing value reads
+  // as dkUnknown too.
+  TRegDataKind kind = reg.GetDataType(regParameter_);
+  if (kind != dkString && kind != dkExpandString) return std::nullopt;
   return reg.ReadString(regParameter_);
 }
 

@@ -56,17 +56,6 @@ class LangTest : public test::RegistryFixture {
   TLang lang{api, files, pump};
 };
 
-TEST_P(LangTest, DefaultsAreThoseOfTheComponent) {
-  TLang fresh(api, files, pump);
-  EXPECT_EQ(fresh.RootKey(), lgHKLM);
-  EXPECT_EQ(fresh.RegParameter(), "DefLang");
-  EXPECT_EQ(fresh.DefaultLangName(), "English");
-  EXPECT_EQ(fresh.LangExt(), ".lng");
-  EXPECT_EQ(fresh.IniKey(), "");
-  EXPECT_EQ(fresh.GetInterfaceText(0), TLang::kMissingText);
-  EXPECT_EQ(fresh.GetMessage(1), TLang::kMissingText);
-}
-
 TEST_P(LangTest, TextsAreNumberedUpToTheCountEntry) {
   Write("renglish.lng",
         Pack("English", {"I0=3", "I1=one", "I2=", "I3=three", "I4=beyond", "M0=2", "M2=second"}));
