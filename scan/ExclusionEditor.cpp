@@ -33,6 +33,7 @@ TAnalyzCategory TExclusionEditor::ComboIndexToCategory(int index) {
 
 void TExclusionEditor::Enter() {
   comboIndex_ = 0;
+  changed_ = false;
   items_ = lists_.List(Category()).Items;
 }
 
@@ -90,13 +91,22 @@ bool TExclusionEditor::Remove(int position) {
 void TExclusionEditor::RestoreDefaults() {
   lists_.LoadDefaults(Category());
   items_ = lists_.List(Category()).Items;
+  changed_ = true;
 }
 
 void TExclusionEditor::Save(TStoredLists& stored) {
   CopyToList();
+  if (!changed_) return;
   lists_.SaveUserEntries(stored, kWelcomeCategories);
+  changed_ = false;
 }
 
-void TExclusionEditor::CopyToList() { lists_.List(Category()).Items = items_; }
+void TExclusionEditor::CopyToList() {
+  std::vector<std::string>& items = lists_.List(Category()).Items;
+  if (items != items_) {
+    items = items_;
+    changed_ = true;
+  }
+}
 
 }  // namespace hw

@@ -62,9 +62,12 @@ class TExclusionEditor {
   // TExclusionLists::LoadDefaults, changing nothing.
   void RestoreDefaults();
 
+  // Whether anything was added, edited, removed or restored since Enter.
+  bool Changed() const { return changed_; }
   // Leaving the page with Next: the user's entries of every Welcome category
-  // are stored. The hidden categories' stored lists are left alone: their
-  // lists are not loaded, and storing them empty would erase them.
+  // are stored, when anything changed (so that looking at the lists of a
+  // prefix in use is no error). The hidden categories' stored lists are left
+  // alone: their lists are not loaded, and storing them empty would erase them.
   void Save(TStoredLists& stored);
 
  private:
@@ -74,6 +77,7 @@ class TExclusionEditor {
   TExclusionLists& lists_;
   int comboIndex_ = 0;
   std::vector<std::string> items_;
+  bool changed_ = false;
 };
 
 }  // namespace hw

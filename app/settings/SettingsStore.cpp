@@ -203,6 +203,10 @@ void TSettingsStore::SaveSettings(const TSettings& settings) {
   Commit([&] { WriteAll(settings); });
 }
 
+void TSettingsStore::SaveLists(const std::function<void(TStoredLists&)>& write) {
+  Commit([&] { write(lists_); });
+}
+
 bool TSettingsStore::Uninstalled() {
   TRegIniFile ini(location_.Api, kSettingsBaseKey);
   try {

@@ -101,6 +101,10 @@ class TSettingsStore {
   // Writes the settings and commits the store. Throws ESettingsNotSaved; the
   // program goes on.
   void SaveSettings(const TSettings& settings);
+  // Stored-list writes made while the wizard runs (the exclusions on leaving
+  // Settings2, an entry added from the results), committed as SaveSettings
+  // is. Throws ESettingsNotSaved, before write runs when the store refuses.
+  void SaveLists(const std::function<void(TStoredLists&)>& write);
 
   // The uninstall flag in the base key above every version's settings.
   bool Uninstalled();

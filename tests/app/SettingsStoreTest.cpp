@@ -219,6 +219,9 @@ TEST_P(SettingsStoreTest, APrefixInUseRefusesTheSaveWithItsReasonAndWritesNothin
   }
   EXPECT_TRUE(StringIs(kKey, "OutWidth", "200"));
   EXPECT_THROW(settingsStore.SetUninstalled(), ESettingsNotSaved);
+  bool written = false;
+  EXPECT_THROW(settingsStore.SaveLists([&](TStoredLists&) { written = true; }), ESettingsNotSaved);
+  EXPECT_FALSE(written) << "lists are not touched in a refusing store";
 }
 
 TEST_P(SettingsStoreTest, TheUninstallFlagLivesInTheBaseKey) {
@@ -240,12 +243,19 @@ TEST(PrefixSettingsTest, SavingWritesThePrefixFilesAndReportsAFailedWrite) {
   settingsStore.SaveSettings(settings);
   EXPECT_FALSE(prefix->hasUnsavedChanges());
 
+  settingsStore.SaveLists([](TStoredLists& lists) {
+    lists.SaveListToRegistry("Excluded_paths_entries", {"\\Mine\\"});
+  });
+  EXPECT_FALSE(prefix->hasUnsavedChanges());
+
   auto reread = platform::WinePrefixStore::open(dir.path());
   platform::StoreRegistryApi rereadApi(*reread);
   TSettingsStore rereadSettings({rereadApi, nullptr, {}}, kProgram);
   TSettings loaded = TSettings::Fresh(kProgram);
   rereadSettings.LoadSettings(loaded);
   EXPECT_EQ(loaded.Window.OutWidth, 222);
+  std::vector<std::string> mine;
+  EXPECT_TRUE(rereadSettings.StoredLists().LoadListFromRegistry("Excluded_paths_entries", mine));
 
   TSettingsStore failing({api, nullptr, [] { throw platform::FileError("user.reg: disk full"); }},
                          kProgram);

@@ -177,15 +177,15 @@ TEST_P(ExclusionListsTest, SwitchingCategoriesKeepsEachListsEdits) {
 TEST_P(ExclusionListsTest, NextStoresOnlyUserEntriesAndCaseDuplicatesBecomeOne) {
   AddString(StoredPath("Excluded_exts_entries"), "\\Hidden\\", "0");
   lists.Load(kWelcomeCategories, &stored);
-  editor.Enter();
-  ASSERT_TRUE(editor.Add("\\X\\").Ok());
-  // The working copy holds both: the containment test is the user's guard,
-  // the list itself keeps whatever it is given.
+  // The editor refuses \x\ beside \X\, but the list keeps whatever it is given.
+  sets[acInvalidPaths].Items.push_back("\\X\\");
   sets[acInvalidPaths].Items.push_back("\\x\\");
+  editor.Enter();
+  ASSERT_TRUE(editor.Add("\\Y\\").Ok());
   editor.SelectCategory(1);
   editor.Save(stored);
 
-  EXPECT_TRUE(StringIs(StoredPath("Excluded_paths_entries"), "\\X\\", "0"));
+  EXPECT_TRUE(StringIs(StoredPath("Excluded_paths_entries"), "\\X\\", "1"));
   EXPECT_TRUE(ValueAbsent(StoredPath("Excluded_paths_entries"), "\\Software\\Wine\\"));
   EXPECT_TRUE(KeyAbsent(StoredPath("Excluded_fonts_entries")));
   EXPECT_TRUE(KeyPresent(StoredPath("Excluded_exts_entries"))) << "hidden lists are left alone";
@@ -193,7 +193,21 @@ TEST_P(ExclusionListsTest, NextStoresOnlyUserEntriesAndCaseDuplicatesBecomeOne) 
   std::array<TAnalyzSet, kCategoryCount> again;
   TExclusionLists reloaded(again, data.path());
   reloaded.Load(kWelcomeCategories, &stored);
-  EXPECT_EQ(reloaded.UserEntries(acInvalidPaths), Strings{"\\X\\"});
+  EXPECT_EQ(reloaded.UserEntries(acInvalidPaths), (Strings{"\\X\\", "\\Y\\"}));
+}
+
+TEST_P(ExclusionListsTest, LookingAtTheListsOfAPrefixInUseIsNoError) {
+  lists.Load(kWelcomeCategories, &stored);
+  store.refuseWrites("Wine is running in this prefix.");
+  editor.Enter();
+  editor.SelectCategory(2);
+  editor.SelectCategory(0);
+  EXPECT_FALSE(editor.Changed());
+  EXPECT_NO_THROW(editor.Save(stored));
+
+  ASSERT_TRUE(editor.Add("\\New\\").Ok());
+  EXPECT_THROW(editor.Save(stored), ERegistryException);
+  EXPECT_TRUE(editor.Changed()) << "a refused save is tried again at the next Next";
 }
 
 TEST_P(ExclusionListsTest, RestoredDefaultsLeaveNoStoredListAfterNext) {
