@@ -41,19 +41,6 @@ std::string WalkRemoving(TEntries& entries, const std::function<bool(const TEntr
   return visited;
 }
 
-TEST(EntriesTest, NewEntriesStartUnpickedWithoutChoiceOrSearch) {
-  TEntries entries;
-  TEntry& entry = entries.AddEntry();
-  EXPECT_FALSE(entry.Picked());
-  EXPECT_EQ(entry.Choice(), -1);
-  EXPECT_EQ(entry.BestScore, -11000);
-  EXPECT_EQ(entry.SearchSlot, -1);
-  EXPECT_TRUE(entry.KeyWritable);
-  EXPECT_EQ(entry.BoxItem, nullptr);
-  EXPECT_EQ(entries.IndexOf(&entry), 0);
-  EXPECT_EQ(entries.PickedCount(), 0);
-}
-
 TEST(EntriesTest, PickedCountFollowsEveryChange) {
   TEntries entries;
   Fill(entries, ".....");
@@ -161,15 +148,6 @@ TEST(EntriesTest, RemoveTakesOnlyItsOwnEntries) {
   EXPECT_EQ(own, nullptr);
   EXPECT_EQ(Names(entries), "0");
   EXPECT_EQ(entries.PickedCount(), 1);
-}
-
-TEST(EntriesTest, FindBySearchSlotGivesTheFirstHolder) {
-  TEntries entries;
-  Fill(entries, "...");
-  entries[1].SearchSlot = 4;
-  entries[2].SearchSlot = 4;
-  EXPECT_EQ(entries.FindBySearchSlot(4), &entries[1]);
-  EXPECT_EQ(entries.FindBySearchSlot(5), nullptr);
 }
 
 TEST(EntriesTest, ResetChoicesKeepsEntriesAndPicks) {

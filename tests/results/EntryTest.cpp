@@ -85,15 +85,11 @@ TEST(AddReplacementTest, EmptyDataTakesTheFoundPathItself) {
   DataEntry(entry, "");
   EXPECT_TRUE(entry.AddReplacement("D:\\New"));
   EXPECT_EQ(entry.Choices.back(), "D:\\New\\");
-}
 
-TEST(AddReplacementTest, ApplicationPathKindsReplaceInTheData) {
-  for (TEntryType kind : {etAppPathMissing, etAppNotInPath}) {
-    TEntry entry;
-    DataEntry(entry, "C:\\Old\\", {kind});
-    EXPECT_TRUE(entry.AddReplacement("D:\\New")) << kEntryTypeNames[kind];
-    EXPECT_EQ(entry.Choices.back(), "D:\\New\\");
-  }
+  TEntry appPath;  // an application path key without a path value
+  DataEntry(appPath, "", {etAppPathMissing});
+  EXPECT_TRUE(appPath.AddReplacement("D:\\New"));
+  EXPECT_EQ(appPath.Choices.back(), "D:\\New\\");
 }
 
 TEST(AddReplacementTest, DataAndNameCanBothReceiveAText) {
