@@ -15,7 +15,7 @@ constexpr const char* kCategoryNames[kCategoryCount] = {
 
 const char* const kUsage =
     "Usage: hivewarden-cli scan [--prefix DIR] [--categories LIST] [--no-exclusions]\n"
-    "                           [--format jsonl|report] [--output FILE]\n"
+    "                           [--data-dir DIR] [--format jsonl|report] [--output FILE]\n"
     "\n"
     "Scans the registry of a Wine prefix for entries that point at things that no\n"
     "longer exist, and prints one JSON object per finding.\n"
@@ -24,7 +24,10 @@ const char* const kUsage =
     "  --categories LIST  comma-separated: paths, empty, fonts, startmenu, apppaths,\n"
     "                     helpfiles, shareddlls, extensions\n"
     "                     (default: paths,fonts,startmenu,apppaths,helpfiles,shareddlls)\n"
-    "  --no-exclusions    report entries the exclusion lists would hide\n"
+    "  --no-exclusions    report entries the exclusion lists would hide: neither the\n"
+    "                     default lists nor those stored in the prefix's settings\n"
+    "  --data-dir DIR     where the default lists (*.def) are (default: the folder\n"
+    "                     of this program)\n"
     "  --format FORMAT    jsonl (default) or report\n"
     "  --output FILE      write there instead of standard output\n"
     "\n"
@@ -83,6 +86,8 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
       scan.categories = *categories;
     } else if (arg == "--no-exclusions") {
       scan.useExclusions = false;
+    } else if (arg == "--data-dir") {
+      scan.dataDir = valueOf("--data-dir");
     } else if (arg == "--format") {
       const std::string& format = valueOf("--format");
       if (format == "jsonl")

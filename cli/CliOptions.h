@@ -15,6 +15,7 @@ struct ScanOptions {
   std::string prefix;  // empty: $WINEPREFIX, else ~/.wine
   TAnalyzCategories categories;
   bool useExclusions = true;
+  std::string dataDir;  // the default exclusion files; empty: the executable's folder
   OutputFormat format = OutputFormat::Jsonl;
   std::string output;  // empty: standard output
 };

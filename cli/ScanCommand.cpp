@@ -13,7 +13,9 @@
 #include "platform/StoreRegistryApi.h"
 #include "platform/Text.h"
 #include "platform/WinePrefixStore.h"
+#include "registry/StoredList.h"
 #include "scan/AnalyzClass.h"
+#include "scan/ExclusionLists.h"
 
 namespace hw::cli {
 
@@ -50,7 +52,36 @@ class ProgressLine {
   std::chrono::steady_clock::time_point last_{};
 };
 
+// The default lists plus the user's lists kept in the prefix's own settings,
+// for the categories to scan. False, with the message written, when a default
+// file is missing or unreadable.
+bool LoadExclusions(const ScanOptions& options, TAnalyzClass& engine, platform::RegistryApi& api,
+                    std::ostream& err) {
+  const std::filesystem::path folder =
+      options.dataDir.empty() ? ExecutableFolder() : std::filesystem::path(options.dataDir);
+  TExclusionLists lists(engine.ExclusionSets, folder);
+  TStoredLists stored(api, SettingsKeyPath());
+  try {
+    lists.Load(options.categories, &stored);
+  } catch (const EMissingDefaultsFile& error) {
+    err << "hivewarden-cli: the default exclusion file \"" << error.FileName()
+        << "\" is missing; name the folder that holds the *.def files with --data-dir, or "
+           "scan with --no-exclusions\n";
+    return false;
+  } catch (const platform::FileError& error) {
+    err << "hivewarden-cli: " << error.what() << "\n";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+std::filesystem::path ExecutableFolder() {
+  std::error_code error;
+  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::current_path(error) : exe.parent_path();
+}
 
 std::string ResolvePrefix(const std::string& option) {
   if (!option.empty()) return option;
@@ -89,6 +120,7 @@ ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& 
   platform::EventPump pump;
   TAnalyzClass engine(api, files, pump);
   engine.Categories = options.categories;
+  if (options.useExclusions && !LoadExclusions(options, engine, api, err)) return kError;
 
   long findings = 0;
   ProgressLine progress(err, showProgress);

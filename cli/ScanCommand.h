@@ -1,6 +1,7 @@
 #pragma once
 // `hivewarden-cli scan`: one scan of a Wine prefix, the findings as JSON lines.
 
+#include <filesystem>
 #include <iosfwd>
 #include <string>
 
@@ -9,6 +10,9 @@
 namespace hw::cli {
 
 enum ExitStatus { kNothingFound = 0, kFound = 1, kError = 2 };
+
+// The folder of the running executable, where the default exclusion files ship.
+std::filesystem::path ExecutableFolder();
 
 // The prefix to use: the option, else $WINEPREFIX, else ~/.wine.
 std::string ResolvePrefix(const std::string& option);

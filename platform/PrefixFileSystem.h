@@ -1,12 +1,21 @@
 #pragma once
 // The file system of a Wine prefix: drives are the symlinks in dosdevices/,
-// their types those Wine gives them (HKLM\Software\Wine\Drives, else fixed).
+// their types those Wine gives them (HKLM\Software\Wine\Drives, else fixed);
+// Windows paths are found without regard to case as Wine finds them, and
+// what a scan learns of the disk is kept until ClearCache.
 
+#include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <unordered_map>
 
+#include "platform/DriveMap.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderCache.h"
 #include "platform/RegistryApi.h"
+#include "platform/ShellFolders.h"
+#include "platform/WindowsPath.h"
 
 namespace hw::platform {
 
@@ -22,10 +31,35 @@ class PrefixFileSystem : public FileSystem {
   std::string GetSpecialFolderPath(int csidl) override;
   std::optional<std::string> ToHostPath(const std::string& path) override;
   std::optional<std::string> FromHostPath(const std::string& hostPath) override;
+  // Forgets the drive map, the folder listings and the paths found; the
+  // special folders stay as read at first use.
+  void ClearCache() override;
+
+  // How many host folders were listed so far (a benchmark's measure).
+  std::size_t ListingCount() const { return folders_.ListingCount(); }
 
  private:
+  struct Found {
+    std::string host;
+    FindData data;
+  };
+
+  const DriveMap& drives();
+  // The entry named by the drive and the first count components of a path.
+  std::optional<Found> resolve(const WindowsPath& path, std::size_t count);
+  std::optional<Found> resolveRoot(char drive);
+  void remember(std::string key, const std::optional<Found>& found);
+  std::unique_ptr<FindSearch> searchFolder(const std::string& folder, std::string_view mask,
+                                           bool isRoot, FindData& data);
+
   std::filesystem::path prefix_;
   RegistryApi& registry_;
+  std::optional<DriveMap> drives_;
+  std::optional<ShellFolders> shellFolders_;
+  FolderCache folders_;
+  // Path text as asked (after "." and ".." are applied) -> what it names,
+  // absent ones included.
+  std::unordered_map<std::string, std::optional<Found>> found_;
 };
 
 }  // namespace hw::platform

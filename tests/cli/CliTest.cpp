@@ -12,6 +12,8 @@
 #include "platform/StoreRegistryApi.h"
 #include "platform/WinePrefixStore.h"
 #include "registry/NTRegistry.h"
+#include "registry/StoredList.h"
+#include "scan/CategoryStorage.h"
 #include "tests/support/TempDir.h"
 
 namespace hw::cli {
@@ -33,6 +35,9 @@ TEST(CliOptionsTest, ScanDefaultsToTheCategoriesTheWindowOffers) {
   EXPECT_EQ(command.scan.prefix, "/p");
   EXPECT_FALSE(command.scan.useExclusions);
   EXPECT_EQ(command.scan.output, "out.jsonl");
+
+  EXPECT_EQ(ParseCommandLine({"scan", "--data-dir", "/usr/share/hw"}).scan.dataDir,
+            "/usr/share/hw");
 }
 
 TEST(CliOptionsTest, BadArgumentsAreRefusedWithAReason) {
@@ -55,8 +60,16 @@ TEST(JsonLinesTest, StringsAreEscapedAndValidUtf8) {
 
 class ScanCommandTest : public ::testing::Test {
  protected:
-  // A prefix whose registry holds HKCU\Software\V\E1\E2 without values.
-  void MakePrefix() {
+  ScanCommandTest() {
+    // Every default file, empty, unless a test says otherwise.
+    fs::create_directory(data);
+    for (const TCategoryStorage& storage : kCategoryStorage)
+      std::ofstream(data / storage.DefaultsFile);
+  }
+
+  // A prefix whose registry holds HKCU\Software\V\E1\E2 without values, and
+  // the stored exclusion lists given.
+  void MakePrefix(const std::vector<std::pair<std::string, std::string>>& stored = {}) {
     auto store = platform::WinePrefixStore::createEmpty(dir.path());
     platform::StoreRegistryApi api(*store);
     TNTRegistry reg(api);
@@ -65,12 +78,28 @@ class ScanCommandTest : public ::testing::Test {
     ASSERT_TRUE(reg.OpenKey("\\Software\\V", false));
     reg.WriteString("keeps V non-empty", "x");
     reg.CloseKey();
+    if (!stored.empty()) {
+      TStoredLists lists(api, SettingsKeyPath());
+      for (const auto& [name, entry] : stored) lists.SaveListToRegistry(name, {entry});
+    }
     store->save();
   }
 
   ExitStatus Run(ScanOptions options) {
     options.prefix = dir.path().string();
+    if (options.dataDir.empty()) options.dataDir = data.string();
     return RunScan(options, out, err, false);
+  }
+
+  // The keys of the findings that lie below Software\V.
+  std::vector<std::string> FoundBelowV() const {
+    std::vector<std::string> keys;
+    for (const std::string& line : Lines()) {
+      std::size_t at = line.find("\"key\":\"");
+      std::string key = line.substr(at + 7, line.find('"', at + 7) - at - 7);
+      if (key.find("\\\\V\\\\") != std::string::npos) keys.push_back(key);
+    }
+    return keys;
   }
 
   std::vector<std::string> Lines() const {
@@ -81,6 +110,7 @@ class ScanCommandTest : public ::testing::Test {
   }
 
   test::TempDir dir;
+  fs::path data = dir.path() / "data";
   std::ostringstream out, err;
 };
 
@@ -149,6 +179,42 @@ TEST_F(ScanCommandTest, OutputFileIsWrittenWholeOrNotAtAll) {
   std::string kept;
   std::getline(again, kept);
   EXPECT_EQ(kept, "earlier");
+}
+
+TEST_F(ScanCommandTest, DefaultAndStoredExclusionsHideTheirKeysUnlessTurnedOff) {
+  // The default list hides E2 (in both hives), the list stored in the
+  // prefix's settings hides E1.
+  std::ofstream(data / "exclempt.def") << "\\Software\\V\\E1\\E2\\\r\n";
+  MakePrefix({{"Excluded_empty_entries", "\\V\\E1\\"}});
+  ScanOptions options;
+  options.categories = {acEmptyKeys};
+  Run(options);
+  EXPECT_EQ(FoundBelowV(), std::vector<std::string>{}) << err.str();
+
+  out.str("");
+  options.useExclusions = false;
+  options.dataDir = (dir.path() / "nowhere").string();
+  EXPECT_EQ(Run(options), kFound) << "no default file is needed without exclusions";
+  EXPECT_EQ(FoundBelowV().size(), 4u);
+}
+
+TEST_F(ScanCommandTest, AMissingDefaultFileOfAScannedCategoryStopsWithItsName) {
+  MakePrefix();
+  fs::remove(data / "exclfont.def");
+  ScanOptions options;
+  options.categories = {acInvalidPaths, acInvalidFonts};
+  EXPECT_EQ(Run(options), kError);
+  EXPECT_NE(err.str().find((data / "exclfont.def").string()), std::string::npos) << err.str();
+  EXPECT_EQ(out.str(), "");
+
+  err.str("");
+  options.categories = {acInvalidPaths};
+  EXPECT_NE(Run(options), kError) << "only the scanned categories' files are read: " << err.str();
+}
+
+TEST_F(ScanCommandTest, TheDefaultFilesShipBesideTheExecutable) {
+  for (const TCategoryStorage& storage : kCategoryStorage)
+    EXPECT_TRUE(fs::exists(ExecutableFolder() / storage.DefaultsFile)) << storage.DefaultsFile;
 }
 
 }  // namespace

@@ -1,0 +1,124 @@
+#include "lang/Lang.h"
+
+#include <sys/stat.h>
+
+#include "lang/LangPack.h"
+#include "platform/FileIo.h"
+#include "platform/Text.h"
+#include "registry/NTRegistry.h"
+#include "registry/RegIniFile.h"
+
+namespace hw {
+
+namespace {
+
+HKEY rootHandle(THKEY root) {
+  switch (root) {
+    case lgHKCU: return HKEY_CURRENT_USER;
+    case lgHKU: return HKEY_USERS;
+    case lgHKLM: break;
+  }
+  return HKEY_LOCAL_MACHINE;
+}
+
+}  // namespace
+
+TLang::TLang(platform::RegistryApi& registry, platform::FileSystem& files,
+             const platform::EventPump& pump)
+    : registry_(registry), files_(files), pump_(pump) {}
+
+std::string TLang::Short(const std::string& text) {
+  return std::string(platform::cutToChars(text, TLangPack::kMaxValueChars));
+}
+
+int TLang::Load() {
+  FindPacks();
+  const std::string wanted = StoredLanguage().value_or(defaultLangName_);
+  languageIndex_ = -1;
+  for (std::size_t i = 0; i < names_.size(); ++i) {
+    if (platform::equalsNoCase(names_[i], wanted)) {
+      languageIndex_ = static_cast<int>(i);
+      break;
+    }
+  }
+  if (languageIndex_ >= 0) {
+    defaultLangName_ = names_[static_cast<std::size_t>(languageIndex_)];
+    langFile_ = paths_[static_cast<std::size_t>(languageIndex_)];
+  } else {
+    // The fallback pack is taken as it is, whatever its Program and Language say.
+    langFile_ = programDir_ + defaultLangFile_;
+  }
+
+  std::string bytes;
+  if (!ReadPack(langFile_, bytes)) return kPackMissing;
+  TLangPack pack = TLangPack::Parse(bytes);
+  interfaceTexts_ = pack.NumberedTexts('I');
+  messages_ = pack.NumberedTexts('M');
+  return kLoaded;
+}
+
+void TLang::SelectLanguage(const std::string& name) {
+  // TRegIniFile always works below HKEY_CURRENT_USER, whatever RootKey says.
+  TRegIniFile ini(registry_, iniKey_);
+  ini.WriteString("", regParameter_, name);
+  defaultLangName_ = Short(name);
+}
+
+std::string TLang::GetInterfaceText(int n) const { return TextAt(interfaceTexts_, n); }
+
+std::string TLang::GetMessage(int n) const { return TextAt(messages_, n); }
+
+std::string TLang::TextAt(const std::vector<std::string>& texts, int n) {
+  if (n < 0 || static_cast<std::size_t>(n) >= texts.size()) return kMissingText;
+  return texts[static_cast<std::size_t>(n)];
+}
+
+void TLang::FindPacks() {
+  names_.clear();
+  paths_.clear();
+  platform::FindData found;
+  auto search = files_.FindFirstFileA(programDir_ + "*" + langExt_, found);
+  if (!search) return;
+  do {
+    if (found.IsDirectory()) continue;
+    const std::string path = programDir_ + found.Name;
+    std::string bytes;
+    if (ReadPack(path, bytes)) {
+      TLangPack pack = TLangPack::Parse(bytes);
+      const std::string* program = pack.Find("Program");
+      std::string language = pack.Value("Language");
+      if (program && *program == programName_ && !language.empty()) {
+        names_.push_back(std::move(language));
+        paths_.push_back(path);
+      }
+    }
+    pump_.ProcessMessages();
+  } while (search->FindNextFileA(found));
+}
+
+std::optional<std::string> TLang::StoredLanguage() const {
+  TNTRegistry reg(registry_);
+  reg.SetRootKey(rootHandle(rootKey_));
+  if (!reg.OpenKey(iniKey_, false)) return std::nullopt;
+  // A choice stored as another type is a damaged setting: start with the
+  // default language instead of failing at start-up. A missing value reads
+  // as dkUnknown too.
+  TRegDataKind kind = reg.GetDataType(regParameter_);
+  if (kind != dkString && kind != dkExpandString) return std::nullopt;
+  return reg.ReadString(regParameter_);
+}
+
+bool TLang::ReadPack(const std::string& path, std::string& bytes) const {
+  std::optional<std::string> host = files_.ToHostPath(path);
+  if (!host) return false;
+  struct stat st {};
+  try {
+    return platform::ReadWholeFile(*host, bytes, st);
+  } catch (const platform::FileError&) {
+    // An unreadable pack is treated like a missing one: it is not offered,
+    // and loading it reports the missing pack.
+    return false;
+  }
+}
+
+}  // namespace hw

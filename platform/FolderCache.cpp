@@ -1,0 +1,135 @@
+#include "platform/FolderCache.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdint>
+
+#include "platform/Text.h"
+
+namespace hw::platform {
+
+namespace {
+
+// Past this many names held, the listings are dropped and learned again:
+// a scan over a whole host disk must not keep every folder in memory.
+constexpr std::size_t kMaxCachedNames = 1'000'000;
+
+// 100 ns intervals between 1601-01-01 and 1970-01-01.
+constexpr std::uint64_t kEpochDifference = 116'444'736'000'000'000ull;
+
+FILETIME fileTime(const struct timespec& time) {
+  std::int64_t ticks = static_cast<std::int64_t>(time.tv_sec) * 10'000'000 + time.tv_nsec / 100;
+  std::uint64_t value =
+      static_cast<std::uint64_t>(ticks + static_cast<std::int64_t>(kEpochDifference));
+  return FILETIME{static_cast<DWORD>(value & 0xFFFFFFFFu), static_cast<DWORD>(value >> 32)};
+}
+
+// Wine hides files whose name starts with a dot, but not "." and "..".
+bool isHiddenName(std::string_view name) {
+  return name.size() > 1 && name[0] == '.' && name != "..";
+}
+
+struct NoCaseHash {
+  std::size_t operator()(std::string_view text) const { return hashNoCase(text); }
+};
+struct NoCaseEqual {
+  bool operator()(std::string_view a, std::string_view b) const { return equalsNoCase(a, b); }
+};
+
+}  // namespace
+
+struct FolderCache::Listing {
+  bool readable = false;
+  std::vector<std::string> names;
+  // Index of each name by its spelling without regard to case; the views
+  // point into names, which no longer changes once the index is built.
+  std::unordered_multimap<std::string_view, std::uint32_t, NoCaseHash, NoCaseEqual> byName;
+};
+
+FolderCache::FolderCache() = default;
+FolderCache::~FolderCache() = default;
+
+std::string JoinHostPath(const std::string& folder, std::string_view name) {
+  std::string path = folder;
+  if (path.empty() || path.back() != '/') path += '/';
+  path += name;
+  return path;
+}
+
+bool DescribeHostEntry(const std::string& path, std::string name, FindData& data) {
+  struct stat info {};
+  if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &info) != 0) return false;
+  bool folder = S_ISDIR(info.st_mode);
+  data.Name = std::move(name);
+  data.Attributes = folder ? kAttrDirectory : kAttrArchive;
+  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) data.Attributes |= kAttrReadOnly;
+  if (isHiddenName(data.Name)) data.Attributes |= kAttrHidden;
+  data.LastWriteTime = fileTime(info.st_mtim);
+  data.Size = folder ? 0 : static_cast<std::uint64_t>(info.st_size);
+  return true;
+}
+
+std::optional<FindData> FolderCache::Find(const std::string& folder, std::string_view name) {
+  if (name.empty() || name.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos)
+    return std::nullopt;
+  FindData data;
+  auto known = listings_.find(folder);
+  if (known == listings_.end()) {
+    if (DescribeHostEntry(JoinHostPath(folder, name), std::string(name), data)) return data;
+  }
+  const Listing& names = known != listings_.end() ? *known->second : listing(folder);
+  auto [first, last] = names.byName.equal_range(name);
+  std::vector<std::uint32_t> candidates;
+  for (auto it = first; it != last; ++it) candidates.push_back(it->second);
+  // The exact spelling first, then the others in listing order.
+  std::sort(candidates.begin(), candidates.end(), [&](std::uint32_t a, std::uint32_t b) {
+    bool exactA = names.names[a] == name, exactB = names.names[b] == name;
+    return exactA != exactB ? exactA : a < b;
+  });
+  for (std::uint32_t index : candidates) {
+    const std::string& actual = names.names[index];
+    if (DescribeHostEntry(JoinHostPath(folder, actual), actual, data)) return data;
+  }
+  return std::nullopt;
+}
+
+const std::vector<std::string>* FolderCache::Names(const std::string& folder) {
+  const Listing& names = listing(folder);
+  return names.readable ? &names.names : nullptr;
+}
+
+const FolderCache::Listing& FolderCache::listing(const std::string& folder) {
+  if (auto known = listings_.find(folder); known != listings_.end()) return *known->second;
+  ++listingCount_;
+  auto listing = std::make_unique<Listing>();
+  if (folder.find('\0') == std::string::npos) {
+    if (DIR* dir = ::opendir(folder.c_str())) {
+      listing->readable = true;
+      while (const dirent* entry = ::readdir(dir)) {
+        std::string_view name = entry->d_name;
+        if (name != "." && name != "..") listing->names.emplace_back(name);
+      }
+      ::closedir(dir);
+    }
+  }
+  std::sort(listing->names.begin(), listing->names.end());
+  listing->byName.reserve(listing->names.size());
+  for (std::uint32_t i = 0; i < listing->names.size(); ++i)
+    listing->byName.emplace(listing->names[i], i);
+
+  if (cachedNames_ + listing->names.size() > kMaxCachedNames) {
+    listings_.clear();
+    cachedNames_ = 0;
+  }
+  cachedNames_ += listing->names.size();
+  return *listings_.emplace(folder, std::move(listing)).first->second;
+}
+
+void FolderCache::Clear() {
+  listings_.clear();
+  cachedNames_ = 0;
+}
+
+}  // namespace hw::platform

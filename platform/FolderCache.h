@@ -1,0 +1,54 @@
+#pragma once
+// What one scan learns of host folders: their listings, so that a name
+// written in another case is found with at most one listing per folder, the
+// way Wine looks names up on a case-sensitive file system.
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace hw::platform {
+
+// folder + '/' + name, without doubling the separator of the host root.
+std::string JoinHostPath(const std::string& folder, std::string_view name);
+
+// Fills data for the entry at a host path, following links; false when there
+// is none (a dangling link is none, as in Wine). name becomes data.Name.
+bool DescribeHostEntry(const std::string& path, std::string name, FindData& data);
+
+class FolderCache {
+ public:
+  FolderCache();
+  ~FolderCache();
+  FolderCache(const FolderCache&) = delete;
+  FolderCache& operator=(const FolderCache&) = delete;
+
+  // The entry called name in a host folder without regard to case: the exact
+  // spelling first (a stat while the folder is not listed yet), else the
+  // first name in the listing that differs from it only in case.
+  std::optional<FindData> Find(const std::string& folder, std::string_view name);
+
+  // The names in a host folder in listing order, without "." and "..";
+  // null when it cannot be read. Valid until the next call.
+  const std::vector<std::string>* Names(const std::string& folder);
+
+  // How many folders were listed since the object was made.
+  std::size_t ListingCount() const { return listingCount_; }
+  void Clear();
+
+ private:
+  struct Listing;
+  const Listing& listing(const std::string& folder);
+
+  std::unordered_map<std::string, std::unique_ptr<Listing>> listings_;
+  std::size_t cachedNames_ = 0;
+  std::size_t listingCount_ = 0;
+};
+
+}  // namespace hw::platform
