@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 #include "platform/Text.h"
 
@@ -37,6 +38,16 @@ struct NoCaseHash {
 struct NoCaseEqual {
   bool operator()(std::string_view a, std::string_view b) const { return equalsNoCase(a, b); }
 };
+
+// Alphabetical without regard to case, then by spelling, as Wine lists a
+// folder ("Dup" before "dup" before "e").
+void sortAsWineLists(std::vector<std::string>& names) {
+  std::vector<std::pair<std::string, std::string>> keyed;
+  keyed.reserve(names.size());
+  for (std::string& name : names) keyed.emplace_back(toLowerUtf8(name), std::move(name));
+  std::sort(keyed.begin(), keyed.end());
+  for (std::size_t i = 0; i < names.size(); ++i) names[i] = std::move(keyed[i].second);
+}
 
 }  // namespace
 
@@ -114,7 +125,7 @@ const FolderCache::Listing& FolderCache::listing(const std::string& folder) {
       ::closedir(dir);
     }
   }
-  std::sort(listing->names.begin(), listing->names.end());
+  sortAsWineLists(listing->names);
   listing->byName.reserve(listing->names.size());
   for (std::uint32_t i = 0; i < listing->names.size(); ++i)
     listing->byName.emplace(listing->names[i], i);

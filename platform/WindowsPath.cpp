@@ -60,7 +60,7 @@ class Matcher {
           if (m == maskEnd) return true;
           for (; n < nameEnd_; ++n) {
             n = skipTo(n, nameEnd_, m);
-            if (Match(n, m)) return true;
+            if (Try(n, m)) return true;
             if (n == nameEnd_) return false;
           }
           break;
@@ -79,7 +79,7 @@ class Matcher {
             if (m < maskEnd) {
               for (; n < nextDot; ++n) {
                 n = skipTo(n, nextDot, m);
-                if (Match(n, m)) return true;
+                if (Try(n, m)) return true;
                 if (n == nextDot) break;
               }
             }
@@ -114,6 +114,17 @@ class Matcher {
   }
 
  private:
+  // Match from a later place, remembering places that failed: a mask such as
+  // *a*a*a*b would otherwise take exponential time on a long name.
+  bool Try(std::size_t n, std::size_t m) const {
+    const std::size_t width = mask_.size() + 1;
+    if (failed_.empty()) failed_.assign((nameEnd_ + 1) * width, false);
+    if (failed_[n * width + m]) return false;
+    if (Match(n, m)) return true;
+    failed_[n * width + m] = true;
+    return false;
+  }
+
   // Before a literal in the mask, the next place in the name where it occurs.
   std::size_t skipTo(std::size_t n, std::size_t end, std::size_t m) const {
     char32_t c = literal(mask_[m]);
@@ -125,6 +136,7 @@ class Matcher {
   const std::u32string& name_;
   std::size_t nameEnd_;
   const std::u32string& mask_;
+  mutable std::vector<bool> failed_;
 };
 
 }  // namespace

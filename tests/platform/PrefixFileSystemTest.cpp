@@ -169,7 +169,9 @@ TEST_F(PrefixFileSystemTest, WildcardsMatchAsOnWindows) {
                                      "dup", "noext", "readonly.txt", "Sub"};
   EXPECT_EQ(findSet("C:\\t\\*"), all) << "the dangling link is not listed";
   EXPECT_EQ(findSet("c:/T/*.*"), all) << "*.* also finds names without a dot";
-  EXPECT_EQ(find("C:\\t\\*").front(), ".") << "the folder itself first";
+  EXPECT_EQ(find("C:\\t\\*"), (std::vector<std::string>{".", "..", ".hidden", "a.dll", "Dup", "dup",
+                                                        "noext", "readonly.txt", "Sub"}))
+      << "the folder and its parent first, then alphabetically as Wine lists";
   EXPECT_EQ(findSet("C:\\t\\*."), (std::set<std::string>{".", "..", "Dup", "dup", "noext", "Sub"}));
   EXPECT_EQ(findSet("C:\\t\\?UP"), (std::set<std::string>{"Dup", "dup"}));
   EXPECT_EQ(findSet("C:\\t\\A*.DLL"), (std::set<std::string>{"a.dll"}));
@@ -182,6 +184,22 @@ TEST_F(PrefixFileSystemTest, WildcardsMatchAsOnWindows) {
   auto rootNames = findSet("C:\\*");
   EXPECT_EQ(rootNames, (std::set<std::string>{"t", "Windows"})) << "no . and .. at a drive's root";
   EXPECT_EQ(findSet(host("drive_c/t/*.DLL")), (std::set<std::string>{"a.dll"}));
+}
+
+TEST(MaskTest, DosWildcardRulesAndCaseFolding) {
+  EXPECT_TRUE(MatchesMask("a?.dll", "a.dll")) << "? may match nothing before a dot";
+  EXPECT_TRUE(MatchesMask("a?.dll", "ab.dll"));
+  EXPECT_FALSE(MatchesMask("a?.dll", "abc.dll"));
+  EXPECT_TRUE(MatchesMask("*.*", "archive.tar.gz"));
+  EXPECT_TRUE(MatchesMask("*.", "README"));
+  EXPECT_FALSE(MatchesMask("*.", "archive.tar.gz"));
+  EXPECT_TRUE(MatchesMask("*an*a", "BANANA")) << "backtracks over earlier matches";
+  EXPECT_FALSE(MatchesMask("*an*a", "banane"));
+  EXPECT_TRUE(MatchesMask("\xc3\x89T\xc3\x89.*", "\xc3\xa9t\xc3\xa9.txt")) << "ÉTÉ.* finds été.txt";
+  EXPECT_TRUE(MatchesMask("?x", "\xc3\xa9x")) << "? is one character, not one byte";
+  EXPECT_TRUE(MatchesMask("a??", "a")) << "and, at the end, maybe none";
+  // A mask read from the registry must not stall the scan.
+  EXPECT_FALSE(MatchesMask("*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*b", std::string(250, 'a')));
 }
 
 TEST_F(PrefixFileSystemTest, EntriesCarryAttributesTimesAndSizes) {
