@@ -10,7 +10,7 @@ namespace {
 
 // Past this many paths remembered, the record starts afresh: the folder
 // listings keep the lookups cheap, and memory stays bounded on any scan.
-constexpr std::size_t kMaxRememberedPaths = 1u << 18;
+constexpr std::size_t kMaxRememberedPaths = 1u << 17;
 
 // The answer to a pattern without wildcards: one entry, already returned.
 class SingleEntry : public FindSearch {
