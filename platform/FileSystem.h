@@ -73,11 +73,13 @@ class FileSystem {
   // when no drive does.
   virtual std::optional<std::string> FromHostPath(const std::string& hostPath) = 0;
 
+  // The file test of the checks: whether the first entry FindFirstFileA finds
+  // for path is a file (not a folder). A file system may answer it without
+  // reading the entry's times.
+  virtual bool FileExists(const std::string& path);
+
   // Forget what was learned about the disk: every scan starts fresh.
   virtual void ClearCache() {}
 };
-
-// Whether a file (not a folder) matching path exists: the file test of the checks.
-bool FileExists(FileSystem& files, const std::string& path);
 
 }  // namespace hw::platform

@@ -41,12 +41,24 @@ struct NoCaseEqual {
 
 // Alphabetical without regard to case, then by spelling, as Wine lists a
 // folder ("Dup" before "dup" before "e").
-void sortAsWineLists(std::vector<std::string>& names) {
-  std::vector<std::pair<std::string, std::string>> keyed;
+// Each name comes with its kind as the listing gave it (d_type).
+void sortAsWineLists(std::vector<std::string>& names, std::vector<unsigned char>& kinds) {
+  struct Keyed {
+    std::string key, name;
+    unsigned char kind;
+    bool operator<(const Keyed& other) const {
+      return key != other.key ? key < other.key : name < other.name;
+    }
+  };
+  std::vector<Keyed> keyed;
   keyed.reserve(names.size());
-  for (std::string& name : names) keyed.emplace_back(toLowerUtf8(name), std::move(name));
+  for (std::size_t i = 0; i < names.size(); ++i)
+    keyed.push_back({toLowerUtf8(names[i]), std::move(names[i]), kinds[i]});
   std::sort(keyed.begin(), keyed.end());
-  for (std::size_t i = 0; i < names.size(); ++i) names[i] = std::move(keyed[i].second);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    names[i] = std::move(keyed[i].name);
+    kinds[i] = keyed[i].kind;
+  }
 }
 
 }  // namespace
@@ -54,6 +66,7 @@ void sortAsWineLists(std::vector<std::string>& names) {
 struct FolderCache::Listing {
   bool readable = false;
   std::vector<std::string> names;
+  std::vector<unsigned char> kinds;  // d_type of each name
   // Index of each name by its spelling without regard to case; the views
   // point into names, which no longer changes once the index is built.
   std::unordered_multimap<std::string_view, std::uint32_t, NoCaseHash, NoCaseEqual> byName;
@@ -82,26 +95,38 @@ bool DescribeHostEntry(const std::string& path, std::string name, FindData& data
   return true;
 }
 
-std::optional<FindData> FolderCache::Find(const std::string& folder, std::string_view name) {
+std::optional<FolderCache::Entry> FolderCache::Find(const std::string& folder,
+                                                    std::string_view name) {
   if (name.empty() || name.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos)
     return std::nullopt;
-  FindData data;
+  Entry entry;
   auto known = listings_.find(folder);
   if (known == listings_.end()) {
-    if (DescribeHostEntry(JoinHostPath(folder, name), std::string(name), data)) return data;
+    if (DescribeHostEntry(JoinHostPath(folder, name), std::string(name), entry.data)) return entry;
   }
   const Listing& names = known != listings_.end() ? *known->second : listing(folder);
   auto [first, last] = names.byName.equal_range(name);
-  std::vector<std::uint32_t> candidates;
-  for (auto it = first; it != last; ++it) candidates.push_back(it->second);
   // The exact spelling first, then the others in listing order.
-  std::sort(candidates.begin(), candidates.end(), [&](std::uint32_t a, std::uint32_t b) {
+  std::uint32_t candidates[8];
+  std::size_t count = 0;
+  for (auto it = first; it != last && count < std::size(candidates); ++it)
+    candidates[count++] = it->second;
+  std::sort(candidates, candidates + count, [&](std::uint32_t a, std::uint32_t b) {
     bool exactA = names.names[a] == name, exactB = names.names[b] == name;
     return exactA != exactB ? exactA : a < b;
   });
-  for (std::uint32_t index : candidates) {
-    const std::string& actual = names.names[index];
-    if (DescribeHostEntry(JoinHostPath(folder, actual), actual, data)) return data;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string& actual = names.names[candidates[i]];
+    const unsigned char kind = names.kinds[candidates[i]];
+    // A plain file or folder needs no stat until its times are asked for;
+    // links and unknown kinds are followed now.
+    if (kind == DT_REG || kind == DT_DIR) {
+      entry.data.Name = actual;
+      entry.data.Attributes = kind == DT_DIR ? kAttrDirectory : kAttrArchive;
+      entry.described = false;
+      return entry;
+    }
+    if (DescribeHostEntry(JoinHostPath(folder, actual), actual, entry.data)) return entry;
   }
   return std::nullopt;
 }
@@ -120,12 +145,14 @@ const FolderCache::Listing& FolderCache::listing(const std::string& folder) {
       listing->readable = true;
       while (const dirent* entry = ::readdir(dir)) {
         std::string_view name = entry->d_name;
-        if (name != "." && name != "..") listing->names.emplace_back(name);
+        if (name == "." || name == "..") continue;
+        listing->names.emplace_back(name);
+        listing->kinds.push_back(entry->d_type);
       }
       ::closedir(dir);
     }
   }
-  sortAsWineLists(listing->names);
+  sortAsWineLists(listing->names, listing->kinds);
   listing->byName.reserve(listing->names.size());
   for (std::uint32_t i = 0; i < listing->names.size(); ++i)
     listing->byName.emplace(listing->names[i], i);

@@ -32,7 +32,13 @@ class FolderCache {
   // The entry called name in a host folder without regard to case: the exact
   // spelling first (a stat while the folder is not listed yet), else the
   // first name in the listing that differs from it only in case.
-  std::optional<FindData> Find(const std::string& folder, std::string_view name);
+  // An entry found; described is false when only its name and kind are known
+  // (from the listing) and DescribeHostEntry must fill in the rest.
+  struct Entry {
+    FindData data;
+    bool described = true;
+  };
+  std::optional<Entry> Find(const std::string& folder, std::string_view name);
 
   // The names in a host folder in listing order, without "." and "..";
   // null when it cannot be read. Valid until the next call.

@@ -10,7 +10,7 @@ namespace {
 
 // Past this many paths remembered, the record starts afresh: the folder
 // listings keep the lookups cheap, and memory stays bounded on any scan.
-constexpr std::size_t kMaxRememberedPaths = 1u << 17;
+constexpr std::size_t kMaxRememberedPaths = 1u << 12;
 
 // The answer to a pattern without wildcards: one entry, already returned.
 class SingleEntry : public FindSearch {
@@ -95,8 +95,24 @@ std::unique_ptr<FindSearch> PrefixFileSystem::FindFirstFileA(const std::string& 
   }
   std::optional<Found> found = resolve(*path, count);
   if (!found) return nullptr;
-  data = found->data;
+  if (found->described) {
+    data = found->data;
+  } else if (!DescribeHostEntry(found->host, found->data.Name, data)) {
+    return nullptr;
+  }
   return std::make_unique<SingleEntry>();
+}
+
+bool PrefixFileSystem::FileExists(const std::string& path) {
+  // The scan's most frequent question: answered from the listings, without
+  // reading the file's times.
+  std::optional<WindowsPath> parsed;
+  if (path.empty() || path.front() == '/' || !(parsed = ParseWindowsPath(path)) ||
+      HasWildcards(parsed->components.empty() ? std::string_view() : parsed->components.back()))
+    return FileSystem::FileExists(path);
+  if (parsed->endsInSeparator) return false;
+  std::optional<Found> found = resolve(*parsed, parsed->components.size());
+  return found && !found->data.IsDirectory();
 }
 
 std::unique_ptr<FindSearch> PrefixFileSystem::searchFolder(const std::string& folder,
@@ -157,22 +173,38 @@ std::optional<std::string> PrefixFileSystem::FromHostPath(const std::string& hos
 void PrefixFileSystem::ClearCache() {
   drives_.reset();
   folders_.Clear();
-  found_.clear();
+  foundFolders_.clear();
+  foundOther_.clear();
 }
 
 std::optional<PrefixFileSystem::Found> PrefixFileSystem::resolve(const WindowsPath& path,
                                                                  std::size_t count) {
-  std::string key = path.Text(count);
-  if (auto known = found_.find(key); known != found_.end()) return known->second;
-  std::optional<Found> found;
-  if (count == 0) {
-    found = resolveRoot(path.drive);
-  } else if (std::optional<Found> parent = resolve(path, count - 1);
-             parent && parent->data.IsDirectory()) {
-    if (std::optional<FindData> entry = folders_.Find(parent->host, path.components[count - 1]))
-      found = Found{JoinHostPath(parent->host, entry->Name), std::move(*entry)};
+  // The key of each shorter path is a prefix of this one's: walk up to the
+  // deepest answer known, then down again through the listings.
+  const std::string key = path.Text(count);
+  std::size_t level = count, length = key.size();
+  const std::optional<Found>* known = recalled(key);
+  while (!known && level > 0) {
+    --level;
+    length = level == 0 ? 3 : key.rfind('\\', length - 1);
+    known = recalled(std::string_view(key).substr(0, length));
   }
-  remember(std::move(key), found);
+  std::optional<Found> found = known ? *known : resolveRoot(path.drive);
+  if (!known) remember(std::string_view(key).substr(0, length), found);
+  while (level < count) {
+    if (found && found->data.IsDirectory()) {
+      std::optional<FolderCache::Entry> entry =
+          folders_.Find(found->host, path.components[level]);
+      found = entry ? std::optional<Found>(Found{JoinHostPath(found->host, entry->data.Name),
+                                                 std::move(entry->data), entry->described})
+                    : std::nullopt;
+    } else {
+      found.reset();
+    }
+    ++level;
+    length = level == count ? key.size() : key.find('\\', length + 1);
+    remember(std::string_view(key).substr(0, length), found);
+  }
   return found;
 }
 
@@ -185,9 +217,20 @@ std::optional<PrefixFileSystem::Found> PrefixFileSystem::resolveRoot(char drive)
   return Found{mapped->root, std::move(data)};
 }
 
-void PrefixFileSystem::remember(std::string key, const std::optional<Found>& found) {
-  if (found_.size() >= kMaxRememberedPaths) found_.clear();
-  found_.insert_or_assign(std::move(key), found);
+const std::optional<PrefixFileSystem::Found>* PrefixFileSystem::recalled(
+    std::string_view key) const {
+  if (auto folder = foundFolders_.find(key); folder != foundFolders_.end()) return &folder->second;
+  if (auto other = foundOther_.find(key); other != foundOther_.end()) return &other->second;
+  return nullptr;
+}
+
+void PrefixFileSystem::remember(std::string_view key, const std::optional<Found>& found) {
+  if (found && found->data.IsDirectory()) {
+    foundFolders_.insert_or_assign(std::string(key), found);
+    return;
+  }
+  if (foundOther_.size() >= kMaxRememberedPaths) foundOther_.clear();
+  foundOther_.insert_or_assign(std::string(key), found);
 }
 
 }  // namespace hw::platform

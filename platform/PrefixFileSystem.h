@@ -33,6 +33,7 @@ class PrefixFileSystem : public FileSystem {
   std::optional<std::string> FromHostPath(const std::string& hostPath) override;
   // Forgets the drive map, the folder listings and the paths found; the
   // special folders stay as read at first use.
+  bool FileExists(const std::string& path) override;
   void ClearCache() override;
 
   // How many host folders were listed so far (a benchmark's measure).
@@ -41,14 +42,16 @@ class PrefixFileSystem : public FileSystem {
  private:
   struct Found {
     std::string host;
-    FindData data;
+    FindData data;      // name and kind always; times and size when described
+    bool described = true;
   };
 
   const DriveMap& drives();
   // The entry named by the drive and the first count components of a path.
   std::optional<Found> resolve(const WindowsPath& path, std::size_t count);
   std::optional<Found> resolveRoot(char drive);
-  void remember(std::string key, const std::optional<Found>& found);
+  const std::optional<Found>* recalled(std::string_view key) const;
+  void remember(std::string_view key, const std::optional<Found>& found);
   std::unique_ptr<FindSearch> searchFolder(const std::string& folder, std::string_view mask,
                                            bool isRoot, FindData& data);
 
@@ -58,8 +61,16 @@ class PrefixFileSystem : public FileSystem {
   std::optional<ShellFolders> shellFolders_;
   FolderCache folders_;
   // Path text as asked (after "." and ".." are applied) -> what it names,
-  // absent ones included.
-  std::unordered_map<std::string, std::optional<Found>> found_;
+  // absent ones included. Folders are kept apart from everything else, so that
+  // the bound on the many file answers never makes a scan resolve its folders
+  // again.
+  struct KeyHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+  };
+  using PathMap = std::unordered_map<std::string, std::optional<Found>, KeyHash, std::equal_to<>>;
+  PathMap foundFolders_;
+  PathMap foundOther_;
 };
 
 }  // namespace hw::platform

@@ -21,6 +21,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The file test as the scan asks it, answered from the listings, checked
+// against the answer of a full find-first.
+bool FileExists(PrefixFileSystem& files, const std::string& path) {
+  bool fromListings = files.FileExists(path);
+  EXPECT_EQ(fromListings, files.FileSystem::FileExists(path)) << path;
+  return fromListings;
+}
+
 void writeFile(const fs::path& path, const std::string& content) {
   fs::create_directories(path.parent_path());
   std::ofstream(path, std::ios::binary) << content;
