@@ -19,9 +19,12 @@ std::string TStoredLists::WriteRefusal() const {
 }
 
 bool TStoredLists::LoadListFromRegistry(const std::string& name, std::vector<std::string>& list) {
-  TRegIniFile ini(api_, settingsKey_);
+  // Read without creating anything: a settings key made by merely looking
+  // would be an empty key that the next scan reports.
+  TNTRegistry reg(api_);
+  reg.SetRootKey(HKEY_CURRENT_USER);
   std::vector<std::string> read;
-  ini.ReadSection(name, read);
+  if (reg.OpenKeyWithAccess("\\" + settingsKey_ + "\\" + name, KEY_READ)) reg.GetValueNames(read);
   if (read.empty()) return false;
   list = std::move(read);
   return true;

@@ -12,8 +12,6 @@ prefix=${WINEPREFIX:-$HOME/.wine}
 if [ ! -f "$prefix/system.reg" ]; then
   echo "No Wine prefix at $prefix; scanning the demo prefix instead." >&2
   prefix="$HW_BUILD/demo-prefix"
-  # The demo shows every kind of stale entry it holds, empty keys included.
-  [ $# -eq 0 ] && set -- --categories paths,empty,fonts,startmenu,apppaths,helpfiles,shareddlls
 fi
 
 status=0

@@ -6,3 +6,11 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 hw_install_packages
 hw_build
 ctest --test-dir "$HW_BUILD" --output-on-failure -j "$(nproc)"
+
+# Against real Wine where it is installed: a fresh prefix scans clean and
+# planted stale entries are all found.
+if command -v wine64 >/dev/null || [ -x /usr/lib/wine/wine64 ]; then
+  "$(dirname "${BASH_SOURCE[0]}")/check-wine-prefix.sh"
+else
+  echo "wine64 is not installed: skipping the check against a real Wine prefix"
+fi

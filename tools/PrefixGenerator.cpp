@@ -63,12 +63,15 @@ void GenerateDemoPrefix(const fs::path& prefix) {
 
   At(reg, HKEY_LOCAL_MACHINE, "Software\\Wine\\Drives").WriteString("c:", "hd");
   At(reg, HKEY_USERS, ".Default\\Control Panel\\International").WriteString("Locale", "00000409");
+  // The special folders where Wine puts them: Fonts and Programs in the
+  // user's Shell Folders, Common Programs in the machine's.
+  At(reg, HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion")
+      .WriteString("SystemRoot", "C:\\windows");
   At(reg, HKEY_CURRENT_USER, cv + "Explorer\\Shell Folders")
       .WriteString("Programs", "C:\\users\\Public\\Start Menu\\Programs");
+  reg.WriteString("Fonts", "C:\\windows\\Fonts");
   At(reg, HKEY_LOCAL_MACHINE, cv + "Explorer\\Shell Folders")
       .WriteString("Common Programs", "C:\\users\\Public\\Start Menu\\Programs");
-  At(reg, HKEY_LOCAL_MACHINE, cv + "Explorer\\Shell Folders")
-      .WriteString("Fonts", "C:\\windows\\Fonts");
 
   // Invalid paths: a program uninstalled, another moved.
   At(reg, HKEY_CURRENT_USER, "Software\\Oldsoft\\Photo Viewer")

@@ -75,6 +75,14 @@ TEST_P(StoredListTest, AnEmptyListLeavesNoSubkeyAndLoadingKeepsTheDefaults) {
   EXPECT_EQ(defaults.size(), 2u);
 }
 
+TEST_P(StoredListTest, LoadingCreatesNothing) {
+  // A scan that reads the stored lists must not find an empty settings key
+  // that the reading made.
+  Strings list;
+  EXPECT_FALSE(lists.LoadListFromRegistry("Excluded_paths_entries", list));
+  EXPECT_TRUE(KeyAbsent("Software\\Quornel Software"));
+}
+
 TEST_P(StoredListTest, AStoreThatRefusesWritesFailsWithItsReasonAndKeepsTheList) {
   lists.SaveListToRegistry("Excluded_drvs", {"D:"});
   store.refuseWrites("Wine is running in this prefix; close its programs first.");

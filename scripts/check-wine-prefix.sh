@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Checks the scan against real Wine: a prefix freshly made by `wineboot -i`
+# must scan clean with the default exclusions, and stale entries added to it
+# with `wine reg add` must all be reported. Needs wine64 (Debian: apt-get
+# install wine64) and a build in build/. Takes about a minute.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cli="$root/build/bin/hivewarden-cli"
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+[ -x "$wine" ] || { echo "wine64 is not installed" >&2; exit 2; }
+
+export WINEPREFIX WINEDEBUG=-all
+WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/hw-wine-XXXXXX")
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
+
+"$wine" wineboot -i >/dev/null 2>&1
+wineserver -w
+
+status=0
+"$cli" scan --prefix "$WINEPREFIX" >"$WINEPREFIX/fresh.jsonl" || status=$?
+if [ "$status" -ne 0 ]; then
+  echo "FAIL: a fresh prefix has findings (exit $status):" >&2
+  cat "$WINEPREFIX/fresh.jsonl" >&2
+  exit 1
+fi
+echo "ok: a fresh prefix scans clean"
+
+cv='HKLM\Software\Microsoft\Windows\CurrentVersion'
+add() { "$wine" reg add "$@" /f >/dev/null; }
+add 'HKCU\Software\Stale\App' /v InstallDir /d 'C:\Program Files\Stale App'
+add 'HKLM\Software\Microsoft\DirectMusic' /v OtherPath /d 'C:\gone\x.dls'
+add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /v 'Stale (TrueType)' /d stale.ttf
+add "$cv\\App Paths\\stale.exe" /ve /d 'C:\Program Files\Stale App\stale.exe'
+add "$cv\\App Paths\\nopath.exe" /v Flags /t REG_DWORD /d 1
+add 'HKLM\Software\Microsoft\Windows\Help' /v stale.hlp /d 'C:\Program Files\Stale Help'
+add "$cv\\SharedDLLs" /v 'C:\Program Files\Stale App\stale.dll' /t REG_DWORD /d 1
+add "$cv\\SharedDLLs" /v 'C:\windows\system32\kernel32.dll' /t REG_DWORD /d 0
+add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\MenuOrder\Start Menu\Programs\Stale Folder' \
+  /v Order /t REG_BINARY /d 08000000
+add 'HKCU\Software\Stale\Good' /v Exe /d 'C:\windows\notepad.exe'
+wineserver -w
+
+found="$WINEPREFIX/planted.jsonl"
+"$cli" scan --prefix "$WINEPREFIX" >"$found" || true
+failed=0
+expect() {  # category, value name, bad path (as JSON text)
+  if ! grep -F "\"category\":$1," "$found" | grep -F "\"value\":$2," | grep -qF "\"badPath\":$3,"; then
+    echo "FAIL: not reported: category $1, value $2, bad path $3" >&2
+    failed=1
+  fi
+}
+expect 0 '"InstallDir"' '"C:\\Program Files\\Stale App"'
+expect 0 '"OtherPath"' '"C:\\gone\\x.dls"'
+expect 2 '"Stale (TrueType)"' '"stale.ttf"'
+expect 3 '""' '"Programs\\Stale Folder"'
+expect 4 '""' '"C:\\Program Files\\Stale App\\stale.exe"'
+expect 4 '""' '"nopath.exe"'
+expect 5 '"stale.hlp"' '"C:\\Program Files\\Stale Help"'
+expect 6 '"C:\\Program Files\\Stale App\\stale.dll"' '"C:\\Program Files\\Stale App\\stale.dll"'
+expect 6 '"C:\\windows\\system32\\kernel32.dll"' '"C:\\windows\\system32\\kernel32.dll"'
+if grep -q 'notepad.exe' "$found"; then
+  echo "FAIL: an existing file was reported" >&2
+  failed=1
+fi
+[ "$failed" -eq 0 ] && echo "ok: every planted stale entry is reported, nothing that exists"
+exit "$failed"
