@@ -9,7 +9,7 @@
 
 #include "lang/LangPack.h"
 #include "platform/CodePage.h"
-#include "tests/lang/HostFolderFileSystem.h"
+#include "platform/PrefixFileSystem.h"
 #include "tests/support/RegistryFixture.h"
 #include "tests/support/TempDir.h"
 
@@ -50,7 +50,8 @@ class LangTest : public test::RegistryFixture {
   }
 
   test::TempDir folder;
-  test::HostFolderFileSystem files;
+  // Host folders are read as they are, whatever the prefix.
+  platform::PrefixFileSystem files{folder.path(), api};
   platform::EventPump pump;
   int pumped = 0;
   TLang lang{api, files, pump};

@@ -15,7 +15,7 @@
 #include "lang/LangPack.h"
 #include "platform/MemoryStore.h"
 #include "platform/StoreRegistryApi.h"
-#include "tests/lang/HostFolderFileSystem.h"
+#include "platform/PrefixFileSystem.h"
 
 namespace hw {
 namespace {
@@ -144,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(Packs, ShippedPacksTest, ::testing::ValuesIn(kPacks), P
 TEST(ShippedPacksLoadTest, TheLoaderOffersBothAndSwitchesBetweenThem) {
   platform::MemoryStore store;
   platform::StoreRegistryApi api{store};
-  test::HostFolderFileSystem files;
+  platform::PrefixFileSystem files(HW_DATA_DIR, api);
   platform::EventPump pump;
   TLang lang(api, files, pump);
   lang.SetRootKey(lgHKCU);
