@@ -125,21 +125,14 @@ ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& 
   long findings = 0;
   ProgressLine progress(err, showProgress);
   engine.OnKey = [&](TAnalyzClass& sender) { progress.Key(sender); };
-  auto reporter = [&](TAnalyzCategory category) {
-    return [&, category](TAnalyzClass& sender) {
+  for (int c = 0; c < kCategoryCount; ++c) {
+    const auto category = static_cast<TAnalyzCategory>(c);
+    engine.EventOf(category) = [&, category](TAnalyzClass& sender) {
       progress.Clear();
       sink << FindingJson(sender, category) << '\n';
       ++findings;
     };
-  };
-  engine.OnInvalidPath = reporter(acInvalidPaths);
-  engine.OnEmptyKey = reporter(acEmptyKeys);
-  engine.OnInvalidFont = reporter(acInvalidFonts);
-  engine.OnObsoleteStartMenu = reporter(acObsoleteStartMenu);
-  engine.OnInvalidAppPath = reporter(acInvalidAppPaths);
-  engine.OnInvalidHelpFile = reporter(acInvalidHelpFiles);
-  engine.OnInvalidSharedDLL = reporter(acInvalidSharedDLLs);
-  engine.OnInvalidExt = reporter(acInvalidExts);
+  }
 
   try {
     engine.Stop = false;

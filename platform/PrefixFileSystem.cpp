@@ -193,8 +193,7 @@ std::optional<PrefixFileSystem::Found> PrefixFileSystem::resolve(const WindowsPa
   if (!known) remember(std::string_view(key).substr(0, length), found);
   while (level < count) {
     if (found && found->data.IsDirectory()) {
-      std::optional<FolderCache::Entry> entry =
-          folders_.Find(found->host, path.components[level]);
+      std::optional<FolderCache::Entry> entry = folders_.Find(found->host, path.components[level]);
       found = entry ? std::optional<Found>(Found{JoinHostPath(found->host, entry->data.Name),
                                                  std::move(entry->data), entry->described})
                     : std::nullopt;

@@ -42,7 +42,7 @@ class PrefixFileSystem : public FileSystem {
  private:
   struct Found {
     std::string host;
-    FindData data;      // name and kind always; times and size when described
+    FindData data;  // name and kind always; times and size when described
     bool described = true;
   };
 
@@ -66,7 +66,9 @@ class PrefixFileSystem : public FileSystem {
   // again.
   struct KeyHash {
     using is_transparent = void;
-    std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+    std::size_t operator()(std::string_view key) const {
+      return std::hash<std::string_view>{}(key);
+    }
   };
   using PathMap = std::unordered_map<std::string, std::optional<Found>, KeyHash, std::equal_to<>>;
   PathMap foundFolders_;

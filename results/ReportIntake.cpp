@@ -71,19 +71,12 @@ TEntry* AddFromReport(CategoryTable& table, const TAnalyzClass& report, const Te
 }
 
 void ConnectReportEvents(TAnalyzClass& engine, CategoryTable& table, const TextSource& texts) {
-  auto handler = [&table, &texts](TAnalyzCategory category) {
-    return [&table, &texts, category](TAnalyzClass& sender) {
+  for (int c = 0; c < kCategoryCount; ++c) {
+    const auto category = static_cast<TAnalyzCategory>(c);
+    engine.EventOf(category) = [&table, &texts, category](TAnalyzClass& sender) {
       AddFromReport(table, sender, texts, category);
     };
-  };
-  engine.OnInvalidPath = handler(acInvalidPaths);
-  engine.OnEmptyKey = handler(acEmptyKeys);
-  engine.OnInvalidExt = handler(acInvalidExts);
-  engine.OnInvalidFont = handler(acInvalidFonts);
-  engine.OnObsoleteStartMenu = handler(acObsoleteStartMenu);
-  engine.OnInvalidAppPath = handler(acInvalidAppPaths);
-  engine.OnInvalidHelpFile = handler(acInvalidHelpFiles);
-  engine.OnInvalidSharedDLL = handler(acInvalidSharedDLLs);
+  }
 }
 
 }  // namespace hw

@@ -123,6 +123,20 @@ bool TAnalyzClass::FormatKeyDate(TNTRegistry& reg) {
   return text.has_value();
 }
 
+TNotifyEvent& TAnalyzClass::EventOf(TAnalyzCategory category) {
+  switch (category) {
+    case acInvalidPaths: return OnInvalidPath;
+    case acEmptyKeys: return OnEmptyKey;
+    case acInvalidFonts: return OnInvalidFont;
+    case acObsoleteStartMenu: return OnObsoleteStartMenu;
+    case acInvalidAppPaths: return OnInvalidAppPath;
+    case acInvalidHelpFiles: return OnInvalidHelpFile;
+    case acInvalidSharedDLLs: return OnInvalidSharedDLL;
+    case acInvalidExts: break;
+  }
+  return OnInvalidExt;
+}
+
 void TAnalyzClass::Report(const TNotifyEvent& event) {
   if (event) event(*this);
 }

@@ -77,6 +77,8 @@ class TAnalyzClass {
   TNotifyEvent OnInvalidAppPath;
   TNotifyEvent OnInvalidHelpFile;
   TNotifyEvent OnInvalidSharedDLL;
+  // The event a category's findings are announced through.
+  TNotifyEvent& EventOf(TAnalyzCategory category);
 
   bool Stop = false;
   bool SkipReadOnlyKeys = false;

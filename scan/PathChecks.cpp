@@ -31,7 +31,7 @@ bool TAnalyzClass::FolderExists(std::string_view path) {
 }
 
 bool TAnalyzClass::FileExists(std::string_view path) {
-  return platform::FileExists(files_, std::string(path));
+  return files_.FileExists(std::string(path));
 }
 
 bool TAnalyzClass::IsInvalidPath(const std::string& text) {

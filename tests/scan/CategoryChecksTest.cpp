@@ -9,6 +9,7 @@
 #include "platform/EventPump.h"
 #include "scan/AnalyzClass.h"
 #include "tests/support/FakeFileSystem.h"
+#include "tests/support/FindingRecorder.h"
 #include "tests/support/RegistryFixture.h"
 
 namespace hw {
@@ -47,17 +48,9 @@ class CategoryChecksTest : public test::RegistryFixture {
   std::vector<Finding> Scan(TAnalyzCategories categories) {
     TAnalyzClass engine(api, files, pump);
     std::vector<Finding> found;
-    auto record = [&found](const char* event) {
-      return [&found, event](TAnalyzClass& e) {
-        found.push_back({event, e.KeyPath, e.ValueName, e.Data, e.BadPath, e.Flags, e.PathCount});
-      };
-    };
-    engine.OnInvalidPath = record("path");
-    engine.OnInvalidFont = record("font");
-    engine.OnObsoleteStartMenu = record("menu");
-    engine.OnInvalidAppPath = record("app");
-    engine.OnInvalidHelpFile = record("help");
-    engine.OnInvalidSharedDLL = record("dll");
+    test::OnEveryFinding(engine, [&found](const char* event, TAnalyzClass& e) {
+      found.push_back({event, e.KeyPath, e.ValueName, e.Data, e.BadPath, e.Flags, e.PathCount});
+    });
     engine.ExcludedDrives = excludedDrives;
     engine.Categories = categories;
     engine.Analyze();

@@ -15,6 +15,7 @@
 #include "platform/WinePrefixStore.h"
 #include "registry/NTRegistry.h"
 #include "scan/AnalyzClass.h"
+#include "tests/support/FindingRecorder.h"
 #include "tests/support/TempDir.h"
 
 namespace hw {
@@ -97,21 +98,13 @@ class PrefixScanTest : public ::testing::Test {
     platform::EventPump pump;
     TAnalyzClass engine(api, files, pump);
     std::multiset<std::string> found;
-    auto record = [&found](const char* event) {
-      return [&found, event](TAnalyzClass& e) {
-        found.insert(std::string(event) + " [" + e.RootName + "] " + e.KeyPath + " | " +
-                     e.ValueName + " | " + e.BadPath + " | " +
-                     std::to_string(e.Flags.ToBits()) + " | " + std::to_string(e.PathCount));
-      };
-    };
-    engine.OnInvalidPath = record("path");
-    engine.OnInvalidFont = record("font");
-    engine.OnObsoleteStartMenu = record("menu");
-    engine.OnInvalidAppPath = record("app");
-    engine.OnInvalidHelpFile = record("help");
-    engine.OnInvalidSharedDLL = record("dll");
-    engine.Categories = {acInvalidPaths,      acInvalidFonts,     acObsoleteStartMenu,
-                         acInvalidAppPaths,   acInvalidHelpFiles, acInvalidSharedDLLs};
+    test::OnEveryFinding(engine, [&found](const char* event, TAnalyzClass& e) {
+      found.insert(std::string(event) + " [" + e.RootName + "] " + e.KeyPath + " | " + e.ValueName +
+                   " | " + e.BadPath + " | " + std::to_string(e.Flags.ToBits()) + " | " +
+                   std::to_string(e.PathCount));
+    });
+    engine.Categories = {acInvalidPaths,    acInvalidFonts,     acObsoleteStartMenu,
+                         acInvalidAppPaths, acInvalidHelpFiles, acInvalidSharedDLLs};
     engine.Analyze();
     return found;
   }
@@ -126,15 +119,19 @@ TEST_F(PrefixScanTest, FindsEveryStaleEntryAndNothingThatExists) {
       (std::multiset<std::string>{
           "path " + hklm + "Software\\Good | Gone | C:\\Program Files\\Gone App\\gone.exe | 1 | 1",
           "path " + hklm + "Software\\Good | Cd | D:\\setup.exe | 1 | 1",
-          "path " + hklm + kCv + "App Paths\\gone.exe |  | C:\\Program Files\\Gone App\\gone.exe | 1 | 1",
+          "path " + hklm + kCv +
+              "App Paths\\gone.exe |  | C:\\Program Files\\Gone App\\gone.exe | 1 | 1",
           "path " + hklm + kCv + "SharedDLLs | C:\\Program Files\\Gone App\\gone.dll | " +
               "C:\\Program Files\\Gone App\\gone.dll | 2 | 1",
           "font " + hklm + "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts | " +
               "Gone (TrueType) | gone.ttf | 1 | 1",
-          "menu [HKEY_CURRENT_USER] " + kCv + "Explorer\\MenuOrder\\Start Menu\\Programs\\Gone Folder" +
+          "menu [HKEY_CURRENT_USER] " + kCv +
+              "Explorer\\MenuOrder\\Start Menu\\Programs\\Gone Folder" +
               " |  | Programs\\Gone Folder | 4 | 1",
-          "app " + hklm + kCv + "App Paths\\gone.exe |  | C:\\Program Files\\Gone App\\gone.exe | 33 | 1",
-          "help " + hklm + "Software\\Microsoft\\Windows\\Help | gone.hlp | C:\\Windows\\Help | 1 | 1",
+          "app " + hklm + kCv +
+              "App Paths\\gone.exe |  | C:\\Program Files\\Gone App\\gone.exe | 33 | 1",
+          "help " + hklm +
+              "Software\\Microsoft\\Windows\\Help | gone.hlp | C:\\Windows\\Help | 1 | 1",
           "dll " + hklm + kCv + "SharedDLLs | C:\\Program Files\\Gone App\\gone.dll | " +
               "C:\\Program Files\\Gone App\\gone.dll | 2 | 1",
       }));

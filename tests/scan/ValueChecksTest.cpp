@@ -10,6 +10,7 @@
 #include "registry/NTRegistry.h"
 #include "scan/AnalyzClass.h"
 #include "tests/support/FakeFileSystem.h"
+#include "tests/support/FindingRecorder.h"
 #include "tests/support/RegistryFixture.h"
 
 namespace hw {
@@ -56,16 +57,9 @@ struct Report {
 class ValueChecksTest : public test::RegistryFixture {
  protected:
   ValueChecksTest() : engine(api, files, pump) {
-    auto record = [this](const char* event) {
-      return [this, event](TAnalyzClass& e) {
-        reports.push_back({event, e.KeyPath, e.ValueName, e.Data, e.BadPath, e.Flags, e.PathCount});
-      };
-    };
-    engine.OnInvalidPath = record("path");
-    engine.OnInvalidFont = record("font");
-    engine.OnInvalidHelpFile = record("help");
-    engine.OnObsoleteStartMenu = record("menu");
-    engine.OnInvalidSharedDLL = record("dll");
+    test::OnEveryFinding(engine, [this](const char* event, TAnalyzClass& e) {
+      reports.push_back({event, e.KeyPath, e.ValueName, e.Data, e.BadPath, e.Flags, e.PathCount});
+    });
   }
 
   void Walk(HKEY root, const std::string& path, TAnalyzCategories categories) {
