@@ -236,6 +236,15 @@ TEST_F(PrefixFileSystemTest, EntriesCarryAttributesTimesAndSizes) {
   EXPECT_EQ(dot.Attributes, kAttrDirectory) << "\".\" is not hidden";
 }
 
+TEST_F(PrefixFileSystemTest, FilesDatedBeforeDosTimesStillExist) {
+  // Package managers stamp files with the epoch; such a file has no DOS date
+  // but is there all the same, and a repair must not lose its entries.
+  const fs::path dll = root() / "drive_c" / "t" / "a.dll";
+  const struct timespec epoch[2] = {{0, 0}, {0, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, dll.c_str(), epoch, 0), 0);
+  EXPECT_TRUE(FileExists(files_, "C:\\t\\a.dll"));
+}
+
 TEST_F(PrefixFileSystemTest, TheFolderTestLeavesTheWorkingDirectoryAlone) {
   const fs::path before = fs::current_path();
   EXPECT_TRUE(files_.SetCurrentDirectoryA("C:\\Windows\\"));
