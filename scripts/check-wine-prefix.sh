@@ -43,21 +43,33 @@ wineserver -w
 found="$WINEPREFIX/planted.jsonl"
 "$cli" scan --prefix "$WINEPREFIX" >"$found" || true
 failed=0
-expect() {  # category, value name, bad path (as JSON text)
-  if ! grep -F "\"category\":$1," "$found" | grep -F "\"value\":$2," | grep -qF "\"badPath\":$3,"; then
-    echo "FAIL: not reported: category $1, value $2, bad path $3" >&2
+# One finding, field by field as hivewarden-cli writes them (JSON text, so
+# backslashes are doubled): category, key, value, bad path, flags, path count.
+expect() {
+  local head="{\"category\":$1,\"key\":\"$2\",\"value\":\"$3\","
+  local tail="\"badPath\":\"$4\",\"flags\":[$5],\"pathCount\":$6,"
+  if ! grep -F "$head" "$found" | grep -qF "$tail"; then
+    echo "FAIL: not reported: $head ... $tail" >&2
     failed=1
   fi
 }
-expect 0 '"InstallDir"' '"C:\\Program Files\\Stale App"'
-expect 0 '"OtherPath"' '"C:\\gone\\x.dls"'
-expect 2 '"Stale (TrueType)"' '"stale.ttf"'
-expect 3 '""' '"Programs\\Stale Folder"'
-expect 4 '""' '"C:\\Program Files\\Stale App\\stale.exe"'
-expect 4 '""' '"nopath.exe"'
-expect 5 '"stale.hlp"' '"C:\\Program Files\\Stale Help"'
-expect 6 '"C:\\Program Files\\Stale App\\stale.dll"' '"C:\\Program Files\\Stale App\\stale.dll"'
-expect 6 '"C:\\windows\\system32\\kernel32.dll"' '"C:\\windows\\system32\\kernel32.dll"'
+m='[HKEY_LOCAL_MACHINE] Software\\Microsoft'
+expect 0 '[HKEY_CURRENT_USER] Software\\Stale\\App' InstallDir \
+  'C:\\Program Files\\Stale App' '"etInvalidData"' 1
+expect 0 "$m\\\\DirectMusic" OtherPath 'C:\\gone\\x.dls' '"etInvalidData"' 1
+expect 2 "$m\\\\Windows NT\\\\CurrentVersion\\\\Fonts" 'Stale (TrueType)' stale.ttf \
+  '"etInvalidData"' 1
+expect 3 '[HKEY_CURRENT_USER] Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs\\Stale Folder' \
+  '' 'Programs\\Stale Folder' '"etObsoleteMenuKey"' 1
+expect 4 "$m\\\\Windows\\\\CurrentVersion\\\\App Paths\\\\stale.exe" '' \
+  'C:\\Program Files\\Stale App\\stale.exe' '"etInvalidData","etAppDefault"' 1
+expect 4 "$m\\\\Windows\\\\CurrentVersion\\\\App Paths\\\\nopath.exe" '' nopath.exe \
+  '"etAppPathMissing"' 1
+expect 5 "$m\\\\Windows\\\\Help" stale.hlp 'C:\\Program Files\\Stale Help' '"etInvalidData"' 1
+expect 6 "$m\\\\Windows\\\\CurrentVersion\\\\SharedDLLs" 'C:\\Program Files\\Stale App\\stale.dll' \
+  'C:\\Program Files\\Stale App\\stale.dll' '"etInvalidName"' 1
+expect 6 "$m\\\\Windows\\\\CurrentVersion\\\\SharedDLLs" 'C:\\windows\\system32\\kernel32.dll' \
+  'C:\\windows\\system32\\kernel32.dll' '"etInvalidName","etZeroUsageCount"' 0
 if grep -q 'notepad.exe' "$found"; then
   echo "FAIL: an existing file was reported" >&2
   failed=1
