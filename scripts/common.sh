@@ -4,8 +4,10 @@
 HW_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 HW_BUILD="$HW_ROOT/build"
 
-# Debian 12 packages: compiler and build tools, GoogleTest, Google Benchmark.
-HW_PACKAGES=(g++ cmake ninja-build libgtest-dev libbenchmark-dev)
+# Debian 12 packages: compiler and build tools, GoogleTest, Google Benchmark,
+# Qt 6 Widgets (the window), Qt SVG (its pictures), libcurl (the update check).
+HW_PACKAGES=(g++ cmake ninja-build libgtest-dev libbenchmark-dev
+  qt6-base-dev libqt6svg6-dev libcurl4-openssl-dev)
 
 hw_install_packages() {
   local missing=()
