@@ -17,6 +17,7 @@
 #include "platform/RegistryApi.h"
 #include "scan/AnalyzSet.h"
 #include "scan/AnalyzTypes.h"
+#include "scan/ExtensionCheck.h"
 
 namespace hw {
 
@@ -30,13 +31,6 @@ struct TRegKeyToAnalyze {
   HKEY RootKey = nullptr;
   std::string KeyPath;  // \path\ below the root; a single backslash for the whole hive
   TAnalyzCategories Categories;
-};
-
-// The facts gathered about one file-type key by the extension check, which
-// adds its fields.
-struct TExtRecord {
-  std::string ProgID;
-  void Clear() { *this = TExtRecord(); }
 };
 
 // Result of parsing "[ROOT]\path" or "[ROOT] path".
