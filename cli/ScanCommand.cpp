@@ -120,6 +120,10 @@ ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& 
   platform::EventPump pump;
   TAnalyzClass engine(api, files, pump);
   engine.Categories = options.categories;
+  // No root of the window's list carries the file-type category; asked for
+  // here, it is checked over the whole of HKEY_CLASSES_ROOT.
+  if (options.categories.Contains(acInvalidExts))
+    engine.RootKeys.push_back({HKEY_CLASSES_ROOT, "\\", {acInvalidExts}});
   if (options.useExclusions && !LoadExclusions(options, engine, api, err)) return kError;
 
   long findings = 0;
