@@ -2,10 +2,11 @@
 # Checks the scan against real Wine: a prefix freshly made by `wineboot -i`
 # must scan clean with the default exclusions, and stale entries added to it
 # with `wine reg add` must all be reported. Needs wine64 (Debian: apt-get
-# install wine64) and a build in build/. Takes about a minute.
+# install wine64) and a build in build/ (or HW_CLI naming hivewarden-cli).
+# Takes about a minute.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-cli="$root/build/bin/hivewarden-cli"
+cli=${HW_CLI:-"$root/build/bin/hivewarden-cli"}
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 [ -x "$wine" ] || { echo "wine64 is not installed" >&2; exit 2; }
 
@@ -16,14 +17,19 @@ trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
 "$wine" wineboot -i >/dev/null 2>&1
 wineserver -w
 
-status=0
-"$cli" scan --prefix "$WINEPREFIX" >"$WINEPREFIX/fresh.jsonl" || status=$?
-if [ "$status" -ne 0 ]; then
-  echo "FAIL: a fresh prefix has findings (exit $status):" >&2
-  cat "$WINEPREFIX/fresh.jsonl" >&2
-  exit 1
-fi
-echo "ok: a fresh prefix scans clean"
+# The default categories, then the file types, which only the command line
+# scans.
+for categories in '' extensions; do
+  status=0
+  "$cli" scan --prefix "$WINEPREFIX" ${categories:+--categories "$categories"} \
+    >"$WINEPREFIX/fresh.jsonl" || status=$?
+  if [ "$status" -ne 0 ]; then
+    echo "FAIL: a fresh prefix has findings (${categories:-default categories}, exit $status):" >&2
+    cat "$WINEPREFIX/fresh.jsonl" >&2
+    exit 1
+  fi
+done
+echo "ok: a fresh prefix scans clean, file types included"
 
 cv='HKLM\Software\Microsoft\Windows\CurrentVersion'
 add() { "$wine" reg add "$@" /f >/dev/null; }
@@ -38,10 +44,13 @@ add "$cv\\SharedDLLs" /v 'C:\windows\system32\kernel32.dll' /t REG_DWORD /d 0
 add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\MenuOrder\Start Menu\Programs\Stale Folder' \
   /v Order /t REG_BINARY /d 08000000
 add 'HKCU\Software\Stale\Good' /v Exe /d 'C:\windows\notepad.exe'
+add 'HKCR\.foo' /ve /d stalefoofile
+add 'HKCR\.txt\ShellNew' /v NullFile /d ''
 wineserver -w
 
 found="$WINEPREFIX/planted.jsonl"
 "$cli" scan --prefix "$WINEPREFIX" >"$found" || true
+"$cli" scan --prefix "$WINEPREFIX" --categories extensions >>"$found" || true
 failed=0
 # One finding, field by field as hivewarden-cli writes them (JSON text, so
 # backslashes are doubled): category, key, value, bad path, flags, path count.
@@ -70,8 +79,9 @@ expect 6 "$m\\\\Windows\\\\CurrentVersion\\\\SharedDLLs" 'C:\\Program Files\\Sta
   'C:\\Program Files\\Stale App\\stale.dll' '"etInvalidName"' 1
 expect 6 "$m\\\\Windows\\\\CurrentVersion\\\\SharedDLLs" 'C:\\windows\\system32\\kernel32.dll' \
   'C:\\windows\\system32\\kernel32.dll' '"etInvalidName","etZeroUsageCount"' 0
-if grep -q 'notepad.exe' "$found"; then
-  echo "FAIL: an existing file was reported" >&2
+expect 7 '[HKEY_CLASSES_ROOT] .foo' '' ', etExtAbsentNameKey' '"etExtAbsentNameKey"' 1
+if grep -qe 'notepad.exe' -e 'ShellNew' "$found"; then
+  echo "FAIL: an existing file or a sound file type was reported" >&2
   failed=1
 fi
 [ "$failed" -eq 0 ] && echo "ok: every planted stale entry is reported, nothing that exists"
