@@ -9,7 +9,10 @@
 #include <vector>
 
 #include "cli/CliOptions.h"
+#include "cli/PackTexts.h"
 #include "cli/ScanCommand.h"
+#include "cli/UpdateCommand.h"
+#include "update/UpdateTransport.h"
 
 int main(int argc, char** argv) {
   using namespace hw::cli;
@@ -24,6 +27,16 @@ int main(int argc, char** argv) {
   if (command.kind == ParsedCommand::Kind::Help) {
     std::cout << kUsage;
     return args.empty() ? kError : kNothingFound;
+  }
+  if (command.kind == ParsedCommand::Kind::CheckUpdate) {
+    try {
+      PackTexts texts(ExecutableFolder(), "");
+      hw::CurlTransport transport;
+      return RunCheckUpdate(command.update, transport, texts, std::cout, std::cerr);
+    } catch (const std::runtime_error& error) {
+      std::cerr << "hivewarden-cli: " << error.what() << "\n";
+      return kError;
+    }
   }
   return RunScan(command.scan, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
 }
