@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <clocale>
 #include <iostream>
 #include <stdexcept>
 #include <string>
@@ -16,6 +17,8 @@
 
 int main(int argc, char** argv) {
   using namespace hw::cli;
+  // The report's date and time follow the user's locale, as the window's do.
+  std::setlocale(LC_TIME, "");
   std::vector<std::string> args(argv + 1, argv + argc);
   ParsedCommand command;
   try {
