@@ -16,9 +16,11 @@ constexpr const char* kCategoryNames[kCategoryCount] = {
 const char* const kUsage =
     "Usage: hivewarden-cli scan [--prefix DIR] [--categories LIST] [--no-exclusions]\n"
     "                           [--data-dir DIR] [--format jsonl|report] [--output FILE]\n"
+    "                           [--lang NAME]\n"
+    "       hivewarden-cli check-update [--url URL]\n"
     "\n"
-    "Scans the registry of a Wine prefix for entries that point at things that no\n"
-    "longer exist, and prints one JSON object per finding.\n"
+    "scan: scans the registry of a Wine prefix for entries that point at things that\n"
+    "no longer exist, and prints one JSON object per finding, or the text report.\n"
     "\n"
     "  --prefix DIR       the prefix (default: $WINEPREFIX, else ~/.wine)\n"
     "  --categories LIST  comma-separated: paths, empty, fonts, startmenu, apppaths,\n"
@@ -30,8 +32,13 @@ const char* const kUsage =
     "                     of this program)\n"
     "  --format FORMAT    jsonl (default) or report\n"
     "  --output FILE      write there instead of standard output\n"
+    "  --lang NAME        the language of the report: English (default), Deutsch\n"
     "\n"
-    "Exit status: 0 nothing found, 1 something found, 2 error.\n";
+    "check-update: asks the update page whether a newer version is published.\n"
+    "  --url URL          the page to ask (default: the program's own)\n"
+    "\n"
+    "Exit status: 0 nothing found or no newer version, 1 something found or a newer\n"
+    "version published, 2 error.\n";
 
 TAnalyzCategories DefaultCliCategories() {
   return {acInvalidPaths,    acInvalidFonts,     acObsoleteStartMenu,
@@ -64,9 +71,31 @@ std::optional<TAnalyzCategories> ParseCategoryList(const std::string& list, std:
   return result;
 }
 
+namespace {
+
+ParsedCommand ParseCheckUpdate(const std::vector<std::string>& args) {
+  ParsedCommand command;
+  command.kind = ParsedCommand::Kind::CheckUpdate;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--url" && i + 1 < args.size()) {
+      command.update.url = args[++i];
+    } else if (args[i] == "--help" || args[i] == "-h") {
+      command.kind = ParsedCommand::Kind::Help;
+      return command;
+    } else {
+      throw std::invalid_argument(args[i] == "--url" ? "--url needs a value"
+                                                     : "unknown option '" + args[i] + "'");
+    }
+  }
+  return command;
+}
+
+}  // namespace
+
 ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
   ParsedCommand command;
   if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") return command;
+  if (args[0] == "check-update") return ParseCheckUpdate(args);
   if (args[0] != "scan") throw std::invalid_argument("unknown command '" + args[0] + "'");
   command.kind = ParsedCommand::Kind::Scan;
   ScanOptions& scan = command.scan;
@@ -98,6 +127,8 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
         throw std::invalid_argument("unknown format '" + format + "' (jsonl or report)");
     } else if (arg == "--output") {
       scan.output = valueOf("--output");
+    } else if (arg == "--lang") {
+      scan.language = valueOf("--lang");
     } else if (arg == "--help" || arg == "-h") {
       command.kind = ParsedCommand::Kind::Help;
       return command;

@@ -17,12 +17,18 @@ struct ScanOptions {
   bool useExclusions = true;
   std::string dataDir;  // the default exclusion files; empty: the executable's folder
   OutputFormat format = OutputFormat::Jsonl;
-  std::string output;  // empty: standard output
+  std::string output;    // empty: standard output
+  std::string language;  // the report's language pack; empty: English
+};
+
+struct UpdateOptions {
+  std::string url;  // empty: the page this build was made with
 };
 
 struct ParsedCommand {
-  enum class Kind { Scan, Help } kind = Kind::Help;
+  enum class Kind { Scan, CheckUpdate, Help } kind = Kind::Help;
   ScanOptions scan;
+  UpdateOptions update;
 };
 
 // The categories the window offers: all but empty keys and file types.

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "cli/JsonLines.h"
+#include "cli/ReportOutput.h"
 #include "platform/EventPump.h"
 #include "platform/FileIo.h"
 #include "platform/PrefixFileSystem.h"
@@ -57,9 +58,7 @@ class ProgressLine {
 // file is missing or unreadable.
 bool LoadExclusions(const ScanOptions& options, TAnalyzClass& engine, platform::RegistryApi& api,
                     std::ostream& err) {
-  const std::filesystem::path folder =
-      options.dataDir.empty() ? ExecutableFolder() : std::filesystem::path(options.dataDir);
-  TExclusionLists lists(engine.ExclusionSets, folder);
+  TExclusionLists lists(engine.ExclusionSets, DataFolder(options));
   TStoredLists stored(api, SettingsKeyPath());
   try {
     lists.Load(options.categories, &stored);
@@ -83,6 +82,10 @@ std::filesystem::path ExecutableFolder() {
   return error ? std::filesystem::current_path(error) : exe.parent_path();
 }
 
+std::filesystem::path DataFolder(const ScanOptions& options) {
+  return options.dataDir.empty() ? ExecutableFolder() : std::filesystem::path(options.dataDir);
+}
+
 std::string ResolvePrefix(const std::string& option) {
   if (!option.empty()) return option;
   if (const char* env = std::getenv("WINEPREFIX"); env && *env) return env;
@@ -93,10 +96,6 @@ std::string ResolvePrefix(const std::string& option) {
 
 ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& err,
                    bool showProgress) {
-  if (options.format == OutputFormat::Report) {
-    err << "hivewarden-cli: the report format is not available in this version; use jsonl\n";
-    return kError;
-  }
   const std::string prefix = ResolvePrefix(options.prefix);
   std::unique_ptr<platform::WinePrefixStore> store;
   try {
@@ -125,6 +124,15 @@ ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& 
   if (options.categories.Contains(acInvalidExts))
     engine.RootKeys.push_back({HKEY_CLASSES_ROOT, "\\", {acInvalidExts}});
   if (options.useExclusions && !LoadExclusions(options, engine, api, err)) return kError;
+  std::unique_ptr<ReportCollector> report;
+  if (options.format == OutputFormat::Report) {
+    try {
+      report = std::make_unique<ReportCollector>(engine, options, DataFolder(options));
+    } catch (const std::runtime_error& error) {
+      err << "hivewarden-cli: " << error.what() << "\n";
+      return kError;
+    }
+  }
 
   long findings = 0;
   ProgressLine progress(err, showProgress);
@@ -133,7 +141,10 @@ ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& 
     const auto category = static_cast<TAnalyzCategory>(c);
     engine.EventOf(category) = [&, category](TAnalyzClass& sender) {
       progress.Clear();
-      sink << FindingJson(sender, category) << '\n';
+      if (report)
+        report->Add(sender, category);
+      else
+        sink << FindingJson(sender, category) << '\n';
       ++findings;
     };
   }
@@ -148,7 +159,9 @@ ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& 
     return kError;
   }
   progress.Clear();
-  if (!options.output.empty()) {
+  if (report) {
+    if (!WriteReport(options, report->Text(), out, err)) return kError;
+  } else if (!options.output.empty()) {
     try {
       platform::WriteFileAtomically(options.output, collected.str());
     } catch (const platform::FileError& error) {

@@ -1,5 +1,6 @@
 #pragma once
-// `hivewarden-cli scan`: one scan of a Wine prefix, the findings as JSON lines.
+// `hivewarden-cli scan`: one scan of a Wine prefix, the findings as JSON lines
+// or as the found-entries report.
 
 #include <filesystem>
 #include <iosfwd>
@@ -13,6 +14,10 @@ enum ExitStatus { kNothingFound = 0, kFound = 1, kError = 2 };
 
 // The folder of the running executable, where the default exclusion files ship.
 std::filesystem::path ExecutableFolder();
+
+// Where the default exclusion files and the language packs are: --data-dir,
+// else the executable's folder.
+std::filesystem::path DataFolder(const ScanOptions& options);
 
 // The prefix to use: the option, else $WINEPREFIX, else ~/.wine.
 std::string ResolvePrefix(const std::string& option);

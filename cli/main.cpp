@@ -3,16 +3,22 @@
 
 #include <unistd.h>
 
+#include <clocale>
 #include <iostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "cli/CliOptions.h"
+#include "cli/PackTexts.h"
 #include "cli/ScanCommand.h"
+#include "cli/UpdateCommand.h"
+#include "update/UpdateTransport.h"
 
 int main(int argc, char** argv) {
   using namespace hw::cli;
+  // The report's date and time follow the user's locale, as the window's do.
+  std::setlocale(LC_TIME, "");
   std::vector<std::string> args(argv + 1, argv + argc);
   ParsedCommand command;
   try {
@@ -24,6 +30,16 @@ int main(int argc, char** argv) {
   if (command.kind == ParsedCommand::Kind::Help) {
     std::cout << kUsage;
     return args.empty() ? kError : kNothingFound;
+  }
+  if (command.kind == ParsedCommand::Kind::CheckUpdate) {
+    try {
+      PackTexts texts(ExecutableFolder(), "");
+      hw::CurlTransport transport;
+      return RunCheckUpdate(command.update, transport, texts, std::cout, std::cerr);
+    } catch (const std::runtime_error& error) {
+      std::cerr << "hivewarden-cli: " << error.what() << "\n";
+      return kError;
+    }
   }
   return RunScan(command.scan, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
 }

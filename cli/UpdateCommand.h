@@ -1,0 +1,23 @@
+#pragma once
+// `hivewarden-cli check-update`: asks the update page whether a newer
+// version is published.
+
+#include <iosfwd>
+#include <string>
+
+#include "cli/ScanCommand.h"
+
+namespace hw {
+class TextSource;
+class UpdateTransport;
+}  // namespace hw
+
+namespace hw::cli {
+
+// kFound with a line naming the published revision and the web page when a
+// newer version is published, kNothingFound when not, kError (with message 38
+// of texts) when the page cannot be opened.
+ExitStatus RunCheckUpdate(const UpdateOptions& options, UpdateTransport& transport,
+                          const TextSource& texts, std::ostream& out, std::ostream& err);
+
+}  // namespace hw::cli

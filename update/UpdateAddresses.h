@@ -1,0 +1,12 @@
+#pragma once
+// The program's update page and web page, fixed when it is built
+// (HW_UPDATE_URL and HW_HOMEPAGE_URL).
+
+namespace hw {
+
+const char* UpdatePageUrl();
+const char* HomepageUrl();
+// The marker the program's update page carries before the revision.
+inline constexpr const char* kUpdateMarker = "<!--hvw_ver";
+
+}  // namespace hw
