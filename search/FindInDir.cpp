@@ -30,30 +30,22 @@ TFindInDir::TFindInDir(platform::FileSystem& files, const platform::EventPump& p
 
 TFindInDir::~TFindInDir() = default;
 
-bool TFindInDir::StopScan() const {
+bool TFindInDir::StopScan() const { return Flag(stopScan_); }
+void TFindInDir::SetStopScan(bool value) { SetFlag(stopScan_, value); }
+bool TFindInDir::Pause() const { return Flag(pause_); }
+void TFindInDir::SetPause(bool value) { SetFlag(pause_, value); }
+
+bool TFindInDir::Flag(const bool& flag) const {
   std::lock_guard lock(mutex_);
-  return stopScan_;
+  return flag;
 }
 
-void TFindInDir::SetStopScan(bool value) {
+void TFindInDir::SetFlag(bool& flag, bool value) {
   {
     std::lock_guard lock(mutex_);
-    stopScan_ = value;
+    flag = value;
   }
-  changed_.notify_all();
-}
-
-bool TFindInDir::Pause() const {
-  std::lock_guard lock(mutex_);
-  return pause_;
-}
-
-void TFindInDir::SetPause(bool value) {
-  {
-    std::lock_guard lock(mutex_);
-    pause_ = value;
-  }
-  changed_.notify_all();
+  changed_.notify_all();  // a walk waiting while paused looks again
 }
 
 void TFindInDir::Execute() {
@@ -66,8 +58,7 @@ void TFindInDir::Execute() {
   if (InitialDir.empty()) return;
   // Host folders ("/...") are walked with the host's separator.
   separator_ = InitialDir.front() == '/' ? '/' : '\\';
-  if (Masks.empty() && !FileMask.empty())
-    Masks.emplace_back(platform::cutToChars(FileMask, 255));
+  if (Masks.empty() && !FileMask.empty()) Masks.emplace_back(platform::cutToChars(FileMask, 255));
   if (!Masks.empty()) {
     const MaskIndex masks(Masks);
     Walk(InitialDir, masks);

@@ -78,6 +78,8 @@ class TFindInDir {
   bool ContinueAfterEntry();
   bool WaitWhilePaused();
   void Fire(const TNotifyEvent& event);
+  bool Flag(const bool& flag) const;
+  void SetFlag(bool& flag, bool value);
 
   platform::FileSystem& files_;
   const platform::EventPump& pump_;

@@ -18,9 +18,8 @@ namespace {
 
 // The categories whose missing files are searched, in the order they are
 // prepared and asked about a find.
-constexpr TAnalyzCategory kSearchedCategories[] = {acInvalidPaths, acInvalidFonts,
-                                                   acInvalidAppPaths, acInvalidHelpFiles,
-                                                   acInvalidSharedDLLs};
+constexpr TAnalyzCategory kSearchedCategories[] = {
+    acInvalidPaths, acInvalidFonts, acInvalidAppPaths, acInvalidHelpFiles, acInvalidSharedDLLs};
 
 constexpr std::int32_t kNoMatch = -10000;
 
@@ -126,15 +125,11 @@ void TMovedFileSearch::PrepareEntry(TEntry& entry) {
       else
         mask = fileName;
       break;
-    case acInvalidHelpFiles:
-      mask = entry.ValueName;
-      break;
+    case acInvalidHelpFiles: mask = entry.ValueName; break;
     case acInvalidSharedDLLs:
       if (!entry.Flags.Contains(etZeroUsageCount)) mask = fileName;
       break;
-    default:
-      mask = fileName;
-      break;
+    default: mask = fileName; break;
   }
 
   if (mask) {
@@ -170,8 +165,9 @@ void TMovedFileSearch::FindInDir1FoundFile(TFindInDir& sender) {
     TInvalidPathEntries* entries = table_[category].PathEntries();
     TEntry* entry = entries != nullptr ? entries->FindBySearchSlot(slot) : nullptr;
     if (entry == nullptr) continue;
-    const bool folderWanted = category == acInvalidHelpFiles ||
-                              (category == acInvalidAppPaths && entry->Flags.Contains(etAppNotInPath));
+    const bool folderWanted =
+        category == acInvalidHelpFiles ||
+        (category == acInvalidAppPaths && entry->Flags.Contains(etAppNotInPath));
     // A find that yields no text (the missing path is not in the entry's
     // text) is no replacement: it neither becomes the choice nor counts.
     if (!entry->AddReplacement(folderWanted ? foundFolder : foundPath)) continue;
@@ -181,7 +177,8 @@ void TMovedFileSearch::FindInDir1FoundFile(TFindInDir& sender) {
       entry->BestScore = score;
     }
     ++foundCount_;
-    if (entry->BoxItem != nullptr && table_.View() != nullptr) table_.View()->UpdateEntryRow(*entry);
+    if (entry->BoxItem != nullptr && table_.View() != nullptr)
+      table_.View()->UpdateEntryRow(*entry);
   }
 }
 
@@ -192,8 +189,8 @@ void TMovedFileSearch::FindInDir1ChangeDir(TFindInDir& sender) {
 
 void TMovedFileSearch::FindInDir1EndScan(TFindInDir&) {
   if (TEntriesView* view = table_.View())
-    view->SetStatus(1, texts_.GetInterfaceText(kTextFoundCount) + " " +
-                           std::to_string(foundCount_));
+    view->SetStatus(1,
+                    texts_.GetInterfaceText(kTextFoundCount) + " " + std::to_string(foundCount_));
 }
 
 int FindMovedFiles(CategoryTable& table, const TextSource& texts, platform::FileSystem& files,

@@ -22,8 +22,8 @@ class FileSystem;
 }
 
 // Interface texts of the search.
-inline constexpr int kTextFoundCount = 32;     // status at the end: found count follows
-inline constexpr int kTextSearchingIn = 33;    // status per folder: the folder follows
+inline constexpr int kTextFoundCount = 32;       // status at the end: found count follows
+inline constexpr int kTextSearchingIn = 33;      // status per folder: the folder follows
 inline constexpr int kTextFontReplacement = 85;  // before a font's replacement in its row
 
 // How alike a found folder is to the old one, comparing their names from the

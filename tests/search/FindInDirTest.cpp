@@ -184,11 +184,11 @@ TEST(FindInDirHostTest, HiddenFoldersAreMatchedButNotEnteredAndLinksNotFollowed)
 }
 
 TEST(MaskIndexTest, AnswersAsThePlatformMatchesEachMask) {
-  const std::vector<std::string> masks = {
-      "a.txt", "A.TXT.", "*.txt", "*.TXT", "*.*", "*.", "a?c.*", "*.tar.gz", "readme",
-      "x*",    "\"q",    "",      "*.t?t", "é.TXT", "a.txt", "*.txt "};
-  const char* names[] = {"a.txt", "A.Txt",  "b.txt", "c.tar.gz", "readme", "abc.d", "x",
-                         "noext", ".txt",   "a.txt.bak", "É.txt", "q.t",   "b.tst"};
+  const std::vector<std::string> masks = {"a.txt", "A.TXT.",   "*.txt",  "*.TXT", "*.*", "*.",
+                                          "a?c.*", "*.tar.gz", "readme", "x*",    "\"q", "",
+                                          "*.t?t", "é.TXT",    "a.txt",  "*.txt "};
+  const char* names[] = {"a.txt", "A.Txt", "b.txt",     "c.tar.gz", "readme", "abc.d", "x",
+                         "noext", ".txt",  "a.txt.bak", "É.txt",    "q.t",    "b.tst"};
   MaskIndex index(masks);
   for (const char* name : names) {
     std::vector<int> found;

@@ -78,9 +78,9 @@ class MovedFileSearchTest : public ::testing::Test {
 };
 
 TEST_F(MovedFileSearchTest, FindsBecomeReplacementsAndTheMostSimilarFolderIsChosen) {
-  for (const char* path : {"D:\\Apps\\Tool\\app.exe", "D:\\Apps\\Tool\\tool.hlp",
-                           "E:\\Backup\\Tool\\Bin\\app.exe", "E:\\Other\\app.exe",
-                           "E:\\Other\\tool", "D:\\A\\lib.dll", "E:\\B\\lib.dll"})
+  for (const char* path :
+       {"D:\\Apps\\Tool\\app.exe", "D:\\Apps\\Tool\\tool.hlp", "E:\\Backup\\Tool\\Bin\\app.exe",
+        "E:\\Other\\app.exe", "E:\\Other\\tool", "D:\\A\\lib.dll", "E:\\B\\lib.dll"})
     prefix.AddFile(path);
 
   TEntry& app = Add(acInvalidPaths, "C:\\Apps\\Tool\\app.exe", "\"C:\\Apps\\Tool\\app.exe\" /run");
@@ -96,14 +96,13 @@ TEST_F(MovedFileSearchTest, FindsBecomeReplacementsAndTheMostSimilarFolderIsChos
 
   search.RunMovedFileSearch({"D:\\", "E:\\"});
 
-  EXPECT_EQ(app.Choices, (Texts{"I21", "I26", "\"D:\\Apps\\Tool\\app.exe\" /run",
-                                "\"E:\\Backup\\Tool\\Bin\\app.exe\" /run",
-                                "\"E:\\Other\\app.exe\" /run"}));
+  EXPECT_EQ(app.Choices,
+            (Texts{"I21", "I26", "\"D:\\Apps\\Tool\\app.exe\" /run",
+                   "\"E:\\Backup\\Tool\\Bin\\app.exe\" /run", "\"E:\\Other\\app.exe\" /run"}));
   EXPECT_EQ(app.Choice(), 2);
   EXPECT_EQ(app.BestScore, 199);
   // A missing folder is found as a folder, never as a file of its name.
-  EXPECT_EQ(folder.Choices,
-            (Texts{"I21", "I26", "D:\\Apps\\Tool\\", "E:\\Backup\\Tool\\"}));
+  EXPECT_EQ(folder.Choices, (Texts{"I21", "I26", "D:\\Apps\\Tool\\", "E:\\Backup\\Tool\\"}));
   // Equal scores keep the first find.
   EXPECT_EQ(lib.Choices.size(), 4u);
   EXPECT_EQ(lib.ChoiceText(), "D:\\A\\lib.dll");
@@ -117,8 +116,7 @@ TEST_F(MovedFileSearchTest, FindsBecomeReplacementsAndTheMostSimilarFolderIsChos
 
   EXPECT_EQ(search.FoundCount(), 3 + 2 + 2 + 1);
   EXPECT_EQ(view.statuses.back(), "I32 8");
-  EXPECT_NE(std::find(view.statuses.begin(), view.statuses.end(), "I33 D:\\"),
-            view.statuses.end());
+  EXPECT_NE(std::find(view.statuses.begin(), view.statuses.end(), "I33 D:\\"), view.statuses.end());
 }
 
 TEST_F(MovedFileSearchTest, AStopEndsTheSearchAfterItsFolder) {
