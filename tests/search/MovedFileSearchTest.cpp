@@ -119,19 +119,6 @@ TEST_F(MovedFileSearchTest, FindsBecomeReplacementsAndTheMostSimilarFolderIsChos
   EXPECT_NE(std::find(view.statuses.begin(), view.statuses.end(), "I33 D:\\"), view.statuses.end());
 }
 
-TEST_F(MovedFileSearchTest, AStopEndsTheSearchAfterItsFolder) {
-  prefix.AddFile("D:\\x.dll");
-  prefix.AddFile("E:\\x.dll");
-  TEntry& entry = Add(acInvalidPaths, "C:\\x.dll", "C:\\x.dll");
-  finder.OnFoundFile = [&](TFindInDir& sender) {
-    search.FindInDir1FoundFile(sender);
-    sender.SetStopScan(true);
-  };
-  search.RunMovedFileSearch({"D:\\", "E:\\"});
-  EXPECT_EQ(entry.Choices.back(), "D:\\x.dll");
-  EXPECT_EQ(search.FoundCount(), 1);
-}
-
 TEST_F(MovedFileSearchTest, DefaultsChooseByPathCountWhereNothingWasFound) {
   TEntry& onePath = Add(acInvalidPaths, "C:\\a.exe", "C:\\a.exe");
   TEntry& threePaths = Add(acInvalidPaths, "C:\\b.exe", "C:\\b.exe C:\\c.exe C:\\d.exe");
@@ -157,28 +144,17 @@ TEST_F(MovedFileSearchTest, DefaultsChooseByPathCountWhereNothingWasFound) {
   EXPECT_EQ(view.refreshes, 1);
 }
 
-TEST(FindMovedFilesTest, SearchesTheDefaultDrivesExceptTheExcludedOnes) {
-  test::SearchPrefix prefix;
+// The command-line tool's call, without a view: the defaults are the fixed
+// drives (every drive of this prefix), less the excluded ones.
+TEST_F(MovedFileSearchTest, OneCallSearchesTheDefaultDrivesExceptTheExcludedOnes) {
+  table.SetView(nullptr);
   prefix.AddFile("D:\\New\\a.exe");
   prefix.AddFile("E:\\New\\a.exe");
-  std::array<TAnalyzSet, kCategoryCount> exclusions;
-  CategoryTable table{exclusions};
-  TEntries& entries = *table[acInvalidPaths].Entries;
-  TEntry& entry = entries.AddEntry();
-  entry.BadPath = entry.Data = "C:\\Old\\a.exe";
-  entry.Flags = {etInvalidData};
-  entry.Choices = {"I21", "I8"};
-  entries.SetPicked(&entry, true);
-  TEntry& notFound = entries.AddEntry();
-  notFound.BadPath = notFound.Data = "C:\\Old\\b.exe";
-  notFound.Flags = {etInvalidData};
-  notFound.PathCount = 1;
-  notFound.Choices = {"I21", "I8"};
-  entries.SetPicked(&notFound, true);
+  TEntry& found = Add(acInvalidPaths, "C:\\Old\\a.exe", "C:\\Old\\a.exe");
+  TEntry& notFound = Add(acInvalidPaths, "C:\\Old\\b.exe", "C:\\Old\\b.exe");
 
-  test::FakeTextSource texts;
   EXPECT_EQ(FindMovedFiles(table, texts, prefix.Files(), {}, {"E:"}), 1);
-  EXPECT_EQ(entry.ChoiceText(), "D:\\New\\a.exe");
+  EXPECT_EQ(found.ChoiceText(), "D:\\New\\a.exe");
   EXPECT_EQ(notFound.ChoiceText(), "I26");
 }
 
