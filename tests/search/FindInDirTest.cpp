@@ -178,9 +178,11 @@ TEST(FindInDirHostTest, HiddenFoldersAreMatchedButNotEnteredAndLinksNotFollowed)
   EXPECT_EQ(prefix.Files().ListingCount(), finder.ListedFolders());
 
   // The kernel's folders are never walked, through whichever drive they are reached.
-  EXPECT_TRUE(platform::IsHostWalkBarrier("/proc"));
-  EXPECT_TRUE(platform::IsHostWalkBarrier("/sys"));
-  EXPECT_FALSE(platform::IsHostWalkBarrier(prefix.Host("C:\\T\\In").string()));
+  prefix.LinkDrive('z', "/");
+  EXPECT_TRUE(prefix.Files().IsWalkBarrier("Z:\\proc"));
+  EXPECT_TRUE(prefix.Files().IsWalkBarrier("Z:\\SYS\\"));
+  EXPECT_FALSE(prefix.Files().IsWalkBarrier("Z:\\usr"));
+  EXPECT_FALSE(prefix.Files().IsWalkBarrier("C:\\T\\In"));
 }
 
 TEST(MaskIndexTest, AnswersAsThePlatformMatchesEachMask) {

@@ -35,8 +35,12 @@ class SearchPrefix {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream(path) << "x";
   }
-  void AddFolder(const std::string& windowsPath) {
-    std::filesystem::create_directories(Host(windowsPath));
+  // A drive whose root is a host folder elsewhere, as Z: is "/".
+  void LinkDrive(char drive, const std::filesystem::path& target) {
+    std::filesystem::create_directories(dir_.path() / "dosdevices");
+    std::filesystem::create_directory_symlink(
+        target, dir_.path() / "dosdevices" / (std::string{drive} + ':'));
+    files_.ClearCache();  // the drive map is read once
   }
 
   platform::PrefixFileSystem& Files() { return files_; }
