@@ -78,6 +78,11 @@ class FileSystem {
   // reading the entry's times.
   virtual bool FileExists(const std::string& path);
 
+  // Whether a walk over a folder tree must not enter this folder although it
+  // is one: a link to a folder elsewhere (following links can loop) or a
+  // kernel folder of the host (/proc, /sys, /dev) that holds no files.
+  virtual bool IsWalkBarrier(const std::string& /*folder*/) { return false; }
+
   // Forget what was learned about the disk: every scan starts fresh.
   virtual void ClearCache() {}
 };

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <utility>
 
 #include "platform/Text.h"
@@ -93,6 +94,22 @@ bool DescribeHostEntry(const std::string& path, std::string name, FindData& data
   data.LastWriteTime = fileTime(info.st_mtim);
   data.Size = folder ? 0 : static_cast<std::uint64_t>(info.st_size);
   return true;
+}
+
+bool IsHostWalkBarrier(const std::string& path) {
+  struct stat info {};
+  if (path.find('\0') != std::string::npos || ::lstat(path.c_str(), &info) != 0) return false;
+  if (S_ISLNK(info.st_mode)) return true;
+  std::string_view name = std::string_view(path).substr(path.find_last_of('/') + 1);
+  if (name != "proc" && name != "sys" && name != "dev") return false;
+  // Only these names need the real path: the folder may be reached through a
+  // drive whose root is a link to "/".
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (real == nullptr) return false;
+  const std::string_view resolved = real;
+  const bool kernel = resolved == "/proc" || resolved == "/sys" || resolved == "/dev";
+  std::free(real);
+  return kernel;
 }
 
 std::optional<FolderCache::Entry> FolderCache::Find(const std::string& folder,

@@ -22,6 +22,10 @@ std::string JoinHostPath(const std::string& folder, std::string_view name);
 // is none (a dangling link is none, as in Wine). name becomes data.Name.
 bool DescribeHostEntry(const std::string& path, std::string name, FindData& data);
 
+// Whether a host folder is a link (a walk that follows links can loop) or one
+// of the kernel's folders /proc, /sys and /dev.
+bool IsHostWalkBarrier(const std::string& path);
+
 class FolderCache {
  public:
   FolderCache();

@@ -115,6 +115,11 @@ bool PrefixFileSystem::FileExists(const std::string& path) {
   return found && !found->data.IsDirectory();
 }
 
+bool PrefixFileSystem::IsWalkBarrier(const std::string& folder) {
+  std::optional<std::string> host = ToHostPath(folder);
+  return host && IsHostWalkBarrier(*host);
+}
+
 std::unique_ptr<FindSearch> PrefixFileSystem::searchFolder(const std::string& folder,
                                                            std::string_view mask, bool isRoot,
                                                            FindData& data) {

@@ -34,6 +34,7 @@ class PrefixFileSystem : public FileSystem {
   // Forgets the drive map, the folder listings and the paths found; the
   // special folders stay as read at first use.
   bool FileExists(const std::string& path) override;
+  bool IsWalkBarrier(const std::string& folder) override;
   void ClearCache() override;
 
   // How many host folders were listed so far (a benchmark's measure).
