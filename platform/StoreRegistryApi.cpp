@@ -127,6 +127,27 @@ LSTATUS StoreRegistryApi::RegOpenKeyExA(HKEY key, const char* subKey, REGSAM acc
   return ERROR_SUCCESS;
 }
 
+LSTATUS StoreRegistryApi::RegOpenLinkKeyA(HKEY key, const char* subKey, REGSAM access,
+                                          HKEY* result) {
+  if (!result) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  KeyNode* base = nullptr;
+  if (LSTATUS status = keyWithRights(key, 0, base)) return status;
+  std::string_view path = text(subKey);
+  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
+  // As RegDeleteKeyA: every component but the last is followed.
+  auto [parentPath, leaf] = splitLast(path);
+  KeyNode* node = base;
+  if (!leaf.empty()) {
+    KeyNode* parent = store_.resolve(base, parentPath);
+    node = parent ? parent->findChild(leaf) : nullptr;
+  }
+  if (!node) return ERROR_FILE_NOT_FOUND;
+  if (LSTATUS denied = checkAccess(*node, access)) return denied;
+  *result = newHandle(node, access);
+  return ERROR_SUCCESS;
+}
+
 LSTATUS StoreRegistryApi::RegCreateKeyExA(HKEY key, const char* subKey, REGSAM access, HKEY* result,
                                           DWORD* disposition) {
   if (!result) return ERROR_INVALID_PARAMETER;

@@ -17,6 +17,7 @@ class StoreRegistryApi final : public RegistryApi {
   explicit StoreRegistryApi(RegistryStore& store) : store_(store) {}
 
   LSTATUS RegOpenKeyExA(HKEY key, const char* subKey, REGSAM access, HKEY* result) override;
+  LSTATUS RegOpenLinkKeyA(HKEY key, const char* subKey, REGSAM access, HKEY* result) override;
   LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, REGSAM access, HKEY* result,
                           DWORD* disposition) override;
   LSTATUS RegCloseKey(HKEY key) override;
