@@ -67,6 +67,7 @@ std::optional<TAnalyzCategories> ParseCategoryList(const std::string& list, std:
 ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
   ParsedCommand command;
   if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") return command;
+  if (args[0] == "fix") return ParseFixCommandLine(args);
   if (args[0] != "scan") throw std::invalid_argument("unknown command '" + args[0] + "'");
   command.kind = ParsedCommand::Kind::Scan;
   ScanOptions& scan = command.scan;

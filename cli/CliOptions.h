@@ -20,9 +20,19 @@ struct ScanOptions {
   std::string output;  // empty: standard output
 };
 
-struct ParsedCommand {
-  enum class Kind { Scan, Help } kind = Kind::Help;
+// `fix`: the scan's options plus where the backup goes.
+struct FixOptions {
   ScanOptions scan;
+  std::vector<std::string> searchFolders;  // for moved files
+  std::string backup;                      // the backup file, created afresh
+  bool noBackup = false;
+  bool dryRun = false;
+};
+
+struct ParsedCommand {
+  enum class Kind { Scan, Help, Fix } kind = Kind::Help;
+  ScanOptions scan;
+  FixOptions fix;
 };
 
 // The categories the window offers: all but empty keys and file types.
@@ -35,6 +45,10 @@ const char* CategoryCliName(TAnalyzCategory category);
 // Throws std::invalid_argument with a message for the user on bad arguments.
 ParsedCommand ParseCommandLine(const std::vector<std::string>& args);
 
+// The `fix` command's line; the scan's options are parsed as for `scan`.
+ParsedCommand ParseFixCommandLine(const std::vector<std::string>& args);
+
 extern const char* const kUsage;
+extern const char* const kFixUsage;
 
 }  // namespace hw::cli

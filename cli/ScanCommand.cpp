@@ -91,6 +91,50 @@ std::string ResolvePrefix(const std::string& option) {
   return ".wine";
 }
 
+std::unique_ptr<platform::WinePrefixStore> OpenPrefix(const std::string& prefix,
+                                                      std::ostream& err) {
+  try {
+    return platform::WinePrefixStore::open(prefix);
+  } catch (const platform::FileError& error) {
+    err << "hivewarden-cli: " << error.what() << "\n";
+    return nullptr;
+  }
+}
+
+bool ScanPrefix(const ScanOptions& options, platform::RegistryApi& api,
+                platform::FileSystem& files, const FindingHandler& onFinding, std::ostream& err,
+                bool showProgress) {
+  platform::EventPump pump;
+  TAnalyzClass engine(api, files, pump);
+  engine.Categories = options.categories;
+  if (options.useExclusions && !LoadExclusions(options, engine, api, err)) return false;
+
+  long findings = 0;
+  ProgressLine progress(err, showProgress);
+  engine.OnKey = [&](TAnalyzClass& sender) { progress.Key(sender); };
+  for (int c = 0; c < kCategoryCount; ++c) {
+    const auto category = static_cast<TAnalyzCategory>(c);
+    engine.EventOf(category) = [&, category](TAnalyzClass& sender) {
+      progress.Clear();
+      onFinding(sender, category);
+      ++findings;
+    };
+  }
+
+  try {
+    engine.Stop = false;
+    engine.Analyze();
+    engine.Stop = true;
+  } catch (const std::exception& error) {
+    progress.Clear();
+    err << "hivewarden-cli: the scan stopped: " << error.what() << "\n";
+    return false;
+  }
+  progress.Clear();
+  if (showProgress) err << progress.keys() << " keys scanned, " << findings << " entries found\n";
+  return true;
+}
+
 ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& err,
                    bool showProgress) {
   if (options.format == OutputFormat::Report) {
@@ -98,13 +142,8 @@ ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& 
     return kError;
   }
   const std::string prefix = ResolvePrefix(options.prefix);
-  std::unique_ptr<platform::WinePrefixStore> store;
-  try {
-    store = platform::WinePrefixStore::open(prefix);
-  } catch (const platform::FileError& error) {
-    err << "hivewarden-cli: " << error.what() << "\n";
-    return kError;
-  }
+  std::unique_ptr<platform::WinePrefixStore> store = OpenPrefix(prefix, err);
+  if (!store) return kError;
 
   // Scanning a prefix in use works; only repairs would have to wait.
   if (store->readOnly())
@@ -117,33 +156,15 @@ ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& 
 
   platform::StoreRegistryApi api(*store);
   platform::PrefixFileSystem files(prefix, api);
-  platform::EventPump pump;
-  TAnalyzClass engine(api, files, pump);
-  engine.Categories = options.categories;
-  if (options.useExclusions && !LoadExclusions(options, engine, api, err)) return kError;
-
   long findings = 0;
-  ProgressLine progress(err, showProgress);
-  engine.OnKey = [&](TAnalyzClass& sender) { progress.Key(sender); };
-  for (int c = 0; c < kCategoryCount; ++c) {
-    const auto category = static_cast<TAnalyzCategory>(c);
-    engine.EventOf(category) = [&, category](TAnalyzClass& sender) {
-      progress.Clear();
-      sink << FindingJson(sender, category) << '\n';
-      ++findings;
-    };
-  }
-
-  try {
-    engine.Stop = false;
-    engine.Analyze();
-    engine.Stop = true;
-  } catch (const std::exception& error) {
-    progress.Clear();
-    err << "hivewarden-cli: the scan stopped: " << error.what() << "\n";
-    return kError;
-  }
-  progress.Clear();
+  const bool scanned = ScanPrefix(
+      options, api, files,
+      [&](TAnalyzClass& engine, TAnalyzCategory category) {
+        sink << FindingJson(engine, category) << '\n';
+        ++findings;
+      },
+      err, showProgress);
+  if (!scanned) return kError;
   if (!options.output.empty()) {
     try {
       platform::WriteFileAtomically(options.output, collected.str());
@@ -152,7 +173,6 @@ ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& 
       return kError;
     }
   }
-  if (showProgress) err << progress.keys() << " keys scanned, " << findings << " entries found\n";
   return findings > 0 ? kFound : kNothingFound;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/CliOptions.h"
+#include "cli/FixCommand.h"
 #include "cli/ScanCommand.h"
 
 int main(int argc, char** argv) {
@@ -18,12 +19,14 @@ int main(int argc, char** argv) {
   try {
     command = ParseCommandLine(args);
   } catch (const std::invalid_argument& error) {
-    std::cerr << "hivewarden-cli: " << error.what() << "\n\n" << kUsage;
+    std::cerr << "hivewarden-cli: " << error.what() << "\n\n" << kUsage << kFixUsage;
     return kError;
   }
   if (command.kind == ParsedCommand::Kind::Help) {
-    std::cout << kUsage;
+    std::cout << kUsage << kFixUsage;
     return args.empty() ? kError : kNothingFound;
   }
+  if (command.kind == ParsedCommand::Kind::Fix)
+    return RunFix(command.fix, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
   return RunScan(command.scan, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
 }
