@@ -1,10 +1,12 @@
 #include "repair/RepairRun.h"
 
 #include <memory>
+#include <vector>
 
 #include "registry/RegExport.h"
 #include "registry/Repair.h"
 #include "results/CategoryTable.h"
+#include "results/EntriesView.h"
 #include "scan/AnalyzClass.h"
 
 namespace hw {
@@ -66,6 +68,44 @@ TRepairAction RepairActionOf(const TEntry& entry) {
   return TRepairAction::None;
 }
 
+std::int32_t TRepairRun::RepairCategory(int category, TRegBackup* backup) {
+  TEntries& list = *table_[category].Entries;
+  // Positions of the repaired entries, taken out when the category is done:
+  // from the last one back, so that each removal is at or near the list's end
+  // and a long run stays linear.
+  std::vector<int> repaired;
+  auto removeRepaired = [&] {
+    TEntriesView* view = table_.View();
+    for (auto it = repaired.rbegin(); it != repaired.rend(); ++it) {
+      TEntry& entry = list[*it];
+      if (entry.BoxItem != nullptr && view != nullptr) view->RemoveEntryRow(entry);
+      list.Delete(*it);
+    }
+    if (view != nullptr && !repaired.empty()) view->RefreshResultCounts();
+  };
+  try {
+    for (TEntry* entry = list.FirstPicked(); entry != nullptr; entry = list.NextPicked()) {
+      pump_.ProcessMessages();
+      if (!Repairs(*entry)) continue;
+      const std::size_t mark = backup ? backup->Pending() : 0;
+      try {
+        Apply(api_, *entry, backup);
+      } catch (const EBackupText& refused) {
+        // Thrown before the entry was changed: it stays, with its blocks dropped.
+        backup->Truncate(mark);
+        messages_.ShowMessage(refused.what());
+        continue;
+      }
+      repaired.push_back(list.PickCursor());
+    }
+  } catch (...) {
+    removeRepaired();
+    throw;
+  }
+  removeRepaired();
+  return static_cast<std::int32_t>(repaired.size());
+}
+
 TRepairRun::TRepairRun(platform::RegistryApi& api, CategoryTable& table,
                        const platform::EventPump& pump, TBackupMessages& messages)
     : api_(api), table_(table), pump_(pump), messages_(messages) {}
@@ -85,30 +125,7 @@ std::int32_t TRepairRun::RepairAll(const TBackupSettings& settings) {
 
   std::int32_t repaired = 0;
   try {
-    for (int c = 0; c < kCategoryCount; ++c) {
-      TEntries& list = *table_[c].Entries;
-      for (TEntry* entry = list.FirstPicked(); entry != nullptr;) {
-        pump_.ProcessMessages();
-        if (!Repairs(*entry)) {
-          entry = list.NextPicked();
-          continue;
-        }
-        const std::size_t mark = backup ? backup->Pending() : 0;
-        try {
-          Apply(api_, *entry, backup.get());
-        } catch (const EBackupText& refused) {
-          // Thrown before the entry was changed: it stays, with its blocks dropped.
-          backup->Truncate(mark);
-          messages_.ShowMessage(refused.what());
-          entry = list.NextPicked();
-          continue;
-        }
-        ++repaired;
-        TEntry* next = list.NextPicked();
-        table_.RemoveEntry(entry);
-        entry = next;
-      }
-    }
+    for (int c = 0; c < kCategoryCount; ++c) repaired += RepairCategory(c, backup.get());
   } catch (...) {
     // The changes made before the failure are recorded all the same.
     if (backup) {

@@ -22,6 +22,7 @@ namespace hw {
 class CategoryTable;
 class TBackupMessages;
 class TEntry;
+class TRegBackup;
 
 // The backup choices of the Fix_it page.
 struct TBackupSettings {
@@ -61,6 +62,9 @@ class TRepairRun {
   bool RepairRan() const { return repairRan_; }
 
  private:
+  // The picked entries of one category; returns how many were repaired.
+  std::int32_t RepairCategory(int category, TRegBackup* backup);
+
   platform::RegistryApi& api_;
   CategoryTable& table_;
   const platform::EventPump& pump_;
