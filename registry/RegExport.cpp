@@ -123,7 +123,8 @@ std::string TRegBlockFormat::Encode(std::string_view utf8, const char* what) con
 
 TRegBlock TRegBlockFormat::Key(const std::string& rootName, const std::string& keyPath) const {
   if (HasLineBreak(keyPath))
-    throw EBackupText("The key \"" + keyPath + "\" holds a line break; the entry was left as it is.");
+    throw EBackupText("The key \"" + keyPath +
+                      "\" holds a line break; the entry was left as it is.");
   return {"[" + rootName + Encode(NormaliseKeyPath(keyPath), "key") + "]", {}};
 }
 
@@ -239,7 +240,8 @@ bool TRegBackup::AddValue(platform::RegistryApi& api, HKEY key, const std::strin
 
 std::string TRegBackup::Compose(const std::string* existing) const {
   std::size_t length = 16;
-  for (const TRegBlock& block : blocks_) length += block.KeyLine.size() + block.ValueLine.size() + 8;
+  for (const TRegBlock& block : blocks_)
+    length += block.KeyLine.size() + block.ValueLine.size() + 8;
   std::string out;
   out.reserve(length + (existing ? existing->size() : 0));
   out += kHeader;

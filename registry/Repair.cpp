@@ -45,9 +45,9 @@ bool IsLink(platform::RegistryApi& api, HKEY base, const std::string& path, std:
 std::vector<std::string> Names(platform::RegistryApi& api, HKEY key, bool values) {
   DWORD count = 0;
   DWORD longest = 0;
-  LSTATUS status = values
-                       ? api.RegQueryInfoKeyA(key, nullptr, nullptr, &count, &longest, nullptr, nullptr)
-                       : api.RegQueryInfoKeyA(key, &count, &longest, nullptr, nullptr, nullptr, nullptr);
+  LSTATUS status =
+      values ? api.RegQueryInfoKeyA(key, nullptr, nullptr, &count, &longest, nullptr, nullptr)
+             : api.RegQueryInfoKeyA(key, &count, &longest, nullptr, nullptr, nullptr, nullptr);
   std::vector<std::string> names;
   if (status != ERROR_SUCCESS) return names;
   std::vector<char> buffer(std::size_t{longest} + 1);

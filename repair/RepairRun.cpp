@@ -116,8 +116,8 @@ std::int32_t TRepairRun::RepairAll(const TBackupSettings& settings) {
 
   std::unique_ptr<TRegBackup> backup;
   if (settings.On) {
-    backup = std::make_unique<TRegBackup>(
-        settings.File, settings.CreateAfresh, TRegBlockFormat(BackupCodePage(api_)), messages_);
+    backup = std::make_unique<TRegBackup>(settings.File, settings.CreateAfresh,
+                                          TRegBlockFormat(BackupCodePage(api_)), messages_);
     if (!backup->CanWrite())
       throw EBackupNotWritten("No backup can be written to " + settings.File.string() +
                               "; nothing was repaired.");

@@ -7,7 +7,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
@@ -19,6 +18,7 @@
 #include "platform/WinePrefixStore.h"
 #include "tests/support/FakeWineserver.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TextFiles.h"
 #include "tools/PrefixGenerator.h"
 
 namespace hw::cli {
@@ -28,16 +28,19 @@ namespace fs = std::filesystem;
 
 const char* const kHives[] = {"system.reg", "user.reg", "userdef.reg"};
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
+// The registry files without the write times a run gives the keys it changes.
 std::vector<std::string> Hives(const fs::path& prefix) {
   std::vector<std::string> texts;
-  for (const char* hive : kHives) texts.push_back(ReadFile(prefix / hive));
+  for (const char* hive : kHives) {
+    std::istringstream in(test::ReadTextFile(prefix / hive));
+    std::string text;
+    for (std::string line; std::getline(in, line);) {
+      if (line.rfind("#time=", 0) == 0) continue;
+      if (!line.empty() && line[0] == '[') line.erase(line.rfind(']') + 1);
+      text += line + '\n';
+    }
+    texts.push_back(text);
+  }
   return texts;
 }
 
@@ -48,9 +51,9 @@ void CopyPrefix(const fs::path& from, const fs::path& to) {
 }
 
 TEST(FixOptionsTest, FixTakesTheScansOptionsAndNeedsABackupChoice) {
-  ParsedCommand command = ParseCommandLine({"fix", "--prefix", "/p", "--categories", "fonts",
-                                            "--search", "D:\\", "--search", "E:\\", "--backup",
-                                            "b.reg", "--dry-run"});
+  ParsedCommand command =
+      ParseCommandLine({"fix", "--prefix", "/p", "--categories", "fonts", "--search", "D:\\",
+                        "--search", "E:\\", "--backup", "b.reg", "--dry-run"});
   ASSERT_EQ(command.kind, ParsedCommand::Kind::Fix);
   EXPECT_EQ(command.fix.scan.prefix, "/p");
   EXPECT_EQ(command.fix.scan.categories, TAnalyzCategories{acInvalidFonts});
@@ -59,12 +62,12 @@ TEST(FixOptionsTest, FixTakesTheScansOptionsAndNeedsABackupChoice) {
   EXPECT_TRUE(command.fix.dryRun);
   EXPECT_TRUE(ParseCommandLine({"fix", "--no-backup"}).fix.noBackup);
 
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"fix"},
-           {"fix", "--backup", "b.reg", "--no-backup"},
-           {"fix", "--no-backup", "--format", "jsonl"},
-           {"fix", "--no-backup", "--categories", "bogus"},
-           {"fix", "--backup"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"fix"},
+                                             {"fix", "--backup", "b.reg", "--no-backup"},
+                                             {"fix", "--no-backup", "--format", "jsonl"},
+                                             {"fix", "--no-backup", "--categories", "bogus"},
+                                             {"fix", "--backup"}}) {
     EXPECT_THROW(ParseCommandLine(args), std::invalid_argument) << args.back();
   }
 }
@@ -101,7 +104,7 @@ TEST_F(FixCommandTest, RepairsSavesAndLeavesNothingToFind) {
   const fs::path backup = dir.path() / "backup.reg";
   ASSERT_EQ(Fix({"--backup", backup.string()}), kNothingFound) << err.str();
   EXPECT_NE(out.str().find("entries repaired"), std::string::npos);
-  EXPECT_EQ(ReadFile(backup).rfind("REGEDIT4\r\n\r\n[", 0), 0u);
+  EXPECT_EQ(test::ReadTextFile(backup).rfind("REGEDIT4\r\n\r\n[", 0), 0u);
   ASSERT_EQ(Fix({"--dry-run"}), kNothingFound);
   EXPECT_EQ(out.str(), "");
 }
@@ -136,9 +139,8 @@ TEST(FixKillTest, AnInterruptedRunLosesNothing) {
       dup2(null, STDERR_FILENO);
       const std::string prefixArg = prefix.string();
       const std::string backupArg = (prefix / "backup.reg").string();
-      execl(cli.c_str(), "hivewarden-cli", "fix", "--prefix", prefixArg.c_str(),
-            "--no-exclusions", "--categories", "paths", "--backup", backupArg.c_str(),
-            static_cast<char*>(nullptr));
+      execl(cli.c_str(), "hivewarden-cli", "fix", "--prefix", prefixArg.c_str(), "--no-exclusions",
+            "--categories", "paths", "--backup", backupArg.c_str(), static_cast<char*>(nullptr));
       _exit(127);
     }
     return child;
@@ -153,7 +155,7 @@ TEST(FixKillTest, AnInterruptedRunLosesNothing) {
   const auto took = std::chrono::steady_clock::now() - began;
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   const std::vector<std::string> after = Hives(reference);
-  const std::string fullBackup = ReadFile(reference / "backup.reg");
+  const std::string fullBackup = test::ReadTextFile(reference / "backup.reg");
   ASSERT_NE(after, before);
 
   std::mt19937 random(std::random_device{}());
@@ -175,7 +177,7 @@ TEST(FixKillTest, AnInterruptedRunLosesNothing) {
     EXPECT_NO_THROW(platform::WinePrefixStore::open(prefix));
     // The backup is written whole before the registry: absent, or all of it.
     if (fs::exists(prefix / "backup.reg"))
-      EXPECT_EQ(ReadFile(prefix / "backup.reg"), fullBackup) << "run " << run;
+      EXPECT_EQ(test::ReadTextFile(prefix / "backup.reg"), fullBackup) << "run " << run;
     else
       EXPECT_FALSE(changed) << "run " << run;
   }

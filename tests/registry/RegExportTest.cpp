@@ -2,35 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/support/RecordedMessages.h"
 #include "tests/support/RegistryFixture.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TextFiles.h"
 
 namespace hw {
 namespace {
 
 namespace fs = std::filesystem;
-
-class RecordedMessages : public TBackupMessages {
- public:
-  void ShowMessage(const std::string& text) override { shown.push_back(text); }
-  std::vector<std::string> shown;
-};
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 const TRegBlockFormat k1252(&platform::Windows1252());
 
@@ -115,14 +98,14 @@ class RegExportFileTest : public ::testing::Test {
   }
 
   test::TempDir dir;
-  RecordedMessages messages;
+  test::RecordedMessages messages;
 };
 
 TEST_F(RegExportFileTest, NewBlocksGoInFrontOfOlderOnes) {
   ASSERT_TRUE(Write("first", "1", dkString, true));
   ASSERT_TRUE(Write("second", "2", dkString, false));
   ASSERT_TRUE(Write("third", "3", dkString, false));
-  EXPECT_EQ(ReadFile(File()),
+  EXPECT_EQ(test::ReadTextFile(File()),
             "REGEDIT4\r\n\r\n"
             "[HKEY_CURRENT_USER\\Software\\A]\r\n\"third\"=\"3\"\r\n\r\n\r\n"
             "[HKEY_CURRENT_USER\\Software\\A]\r\n\"second\"=\"2\"\r\n\r\n\r\n"
@@ -130,37 +113,38 @@ TEST_F(RegExportFileTest, NewBlocksGoInFrontOfOlderOnes) {
 
   // Afresh replaces; a key-only block in a new file keeps its empty value line.
   ASSERT_TRUE(Write("", "", dkUnknown, true));
-  EXPECT_EQ(ReadFile(File()), "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n\r\n\r\n");
+  EXPECT_EQ(test::ReadTextFile(File()),
+            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n\r\n\r\n");
   ASSERT_TRUE(Write("", "", dkUnknown, false));
-  EXPECT_EQ(ReadFile(File()),
+  EXPECT_EQ(test::ReadTextFile(File()),
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n\r\n\r\n"
             "[HKEY_CURRENT_USER\\Software\\A]\r\n\r\n\r\n");
   EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(RegExportFileTest, OldContentIsKeptFromItsHeaderOnOrDropped) {
-  WriteFile(File(), "junk\n  regedit4 \n\n[HKEY_USERS\\X]\nlast");
+  test::WriteTextFile(File(), "junk\n  regedit4 \n\n[HKEY_USERS\\X]\nlast");
   ASSERT_TRUE(Write("v", "1", dkString, false));
-  EXPECT_EQ(ReadFile(File()),
+  EXPECT_EQ(test::ReadTextFile(File()),
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n\"v\"=\"1\"\r\n\r\n"
             "\r\n[HKEY_USERS\\X]\r\nlast\r\n");
 
-  WriteFile(File(), "just some text\r\n");
+  test::WriteTextFile(File(), "just some text\r\n");
   ASSERT_TRUE(Write("v", "1", dkString, false));
-  EXPECT_EQ(ReadFile(File()),
+  EXPECT_EQ(test::ReadTextFile(File()),
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n\"v\"=\"1\"\r\n\r\n");
 }
 
 TEST_F(RegExportFileTest, AFolderThatTakesNoFileIsReportedAndNothingIsWritten) {
-  WriteFile(dir.path() / "plain", "x");
+  test::WriteTextFile(dir.path() / "plain", "x");
   const fs::path file = dir.path() / "plain" / "backup.reg";
-  EXPECT_FALSE(WriteRegEntry(file, "HKEY_CURRENT_USER", "S", "v", "1", dkString, true, k1252,
-                             messages));
+  EXPECT_FALSE(
+      WriteRegEntry(file, "HKEY_CURRENT_USER", "S", "v", "1", dkString, true, k1252, messages));
   ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_EQ(messages.shown[0].rfind("Failed to create temporary file " +
-                                        (dir.path() / "plain" / ".backup.reg.").string(),
-                                    0),
-            0u)
+  EXPECT_EQ(
+      messages.shown[0].rfind(
+          "Failed to create temporary file " + (dir.path() / "plain" / ".backup.reg.").string(), 0),
+      0u)
       << messages.shown[0];
   // No stray temporary files in the backup's folder after a good write either.
   ASSERT_TRUE(Write("v", "1", dkString, true));
@@ -170,20 +154,20 @@ TEST_F(RegExportFileTest, AFolderThatTakesNoFileIsReportedAndNothingIsWritten) {
 class ExportValueTest : public test::RegistryFixture {
  protected:
   test::TempDir dir;
-  RecordedMessages messages;
+  test::RecordedMessages messages;
 };
 
 TEST_P(ExportValueTest, ReadsTheValueOrWritesNothing) {
   AddDword("Software\\A", "n", 255);
   const fs::path file = dir.path() / "b.reg";
-  EXPECT_FALSE(ExportValue(api, file, "HKEY_CURRENT_USER", "\\Software\\A", "missing", true,
-                           k1252, messages));
-  EXPECT_FALSE(ExportValue(api, file, "HKEY_CURRENT_USER", "\\Software\\B", "n", true, k1252,
+  EXPECT_FALSE(ExportValue(api, file, "HKEY_CURRENT_USER", "\\Software\\A", "missing", true, k1252,
                            messages));
+  EXPECT_FALSE(
+      ExportValue(api, file, "HKEY_CURRENT_USER", "\\Software\\B", "n", true, k1252, messages));
   EXPECT_FALSE(fs::exists(file));
   EXPECT_TRUE(
       ExportValue(api, file, "HKEY_CURRENT_USER", "\\Software\\A", "n", true, k1252, messages));
-  EXPECT_EQ(ReadFile(file),
+  EXPECT_EQ(test::ReadTextFile(file),
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n\"n\"=dword:000000FF\r\n\r\n");
   EXPECT_EQ(api.openHandleCount(), 0u);
 }

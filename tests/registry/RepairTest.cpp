@@ -48,8 +48,9 @@ TEST_P(RepairTest, DeletingTheLastValueDeletesTheKeyBareKeyBlockFirst) {
   EXPECT_TRUE(KeyPresent("Software\\A"));
   RepairDeleteValue(api, Key("Software\\A"), "w", &backup);
   EXPECT_TRUE(KeyAbsent("Software\\A"));
-  EXPECT_EQ(Blocks(), (std::vector<std::string>{kKeyLine, std::string(kKeyLine) + "|\"w\"=\"keep\"",
-                                                std::string(kKeyLine) + "|\"v\"=\"C:\\\\gone.exe\""}));
+  EXPECT_EQ(Blocks(),
+            (std::vector<std::string>{kKeyLine, std::string(kKeyLine) + "|\"w\"=\"keep\"",
+                                      std::string(kKeyLine) + "|\"v\"=\"C:\\\\gone.exe\""}));
   EXPECT_EQ(api.openHandleCount(), 0u);
 }
 
@@ -59,8 +60,8 @@ TEST_P(RepairTest, RenamingOntoAnExistingNameDeletesTheOldValueOnly) {
   RepairRewriteValue(api, Key("Software\\A"), "C:\\old\\x.dll", "C:\\new\\x.dll", true, &backup);
   EXPECT_TRUE(ValueAbsent("Software\\A", "C:\\old\\x.dll"));
   EXPECT_TRUE(RawIs("Software\\A", "C:\\new\\x.dll", REG_DWORD, test::DwordBytes(1)));
-  EXPECT_EQ(Blocks(),
-            (std::vector<std::string>{std::string(kKeyLine) + "|\"C:\\\\old\\\\x.dll\"=dword:00000002"}));
+  EXPECT_EQ(Blocks(), (std::vector<std::string>{std::string(kKeyLine) +
+                                                "|\"C:\\\\old\\\\x.dll\"=dword:00000002"}));
 
   // A free name: the value moves, and the backup removes it under the new name again.
   RepairRewriteValue(api, Key("Software\\A"), "C:\\new\\x.dll", "D:\\x.dll", true, &backup);
@@ -75,9 +76,9 @@ TEST_P(RepairTest, RewritingAnExpandableStringStoresAPlainOneAndBacksUpTheOldTyp
   AddString("Software\\A", "p", "%X%\\gone.exe", REG_EXPAND_SZ);
   RepairRewriteValue(api, Key("Software\\A"), "p", "C:\\found.exe", false, &backup);
   EXPECT_TRUE(StringIs("Software\\A", "p", "C:\\found.exe", REG_SZ));
-  EXPECT_EQ(Blocks(), (std::vector<std::string>{
-                          std::string(kKeyLine) +
-                          "|\"p\"=hex(2):25,58,25,5C,67,6F,6E,65,2E,65,78,65,00"}));
+  EXPECT_EQ(Blocks(),
+            (std::vector<std::string>{std::string(kKeyLine) +
+                                      "|\"p\"=hex(2):25,58,25,5C,67,6F,6E,65,2E,65,78,65,00"}));
 }
 
 TEST_P(RepairTest, WithoutBackupOrAnOpenKey) {
@@ -116,8 +117,9 @@ TEST_P(RepairTest, ASubtreeIsBackedUpKeyByKeyAndLinksAreNotFollowed) {
   EXPECT_EQ(blocks[4], b + "|\"b\"=\"3\"");
   EXPECT_EQ(blocks[5], "[HKEY_CURRENT_USER\\Software\\A\\B\\C]");
   EXPECT_EQ(blocks[6], "[HKEY_CURRENT_USER\\Software\\A\\Link]");
-  EXPECT_EQ(blocks[7].rfind("[HKEY_CURRENT_USER\\Software\\A\\Link]|\"SymbolicLinkValue\"=hex(6):", 0),
-            0u);
+  EXPECT_EQ(
+      blocks[7].rfind("[HKEY_CURRENT_USER\\Software\\A\\Link]|\"SymbolicLinkValue\"=hex(6):", 0),
+      0u);
 
   // The entry's key being a link itself: only the link goes.
   platform::KeyNode& top = AddKey("Software\\TopLink");

@@ -2,33 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "registry/RegExport.h"
 #include "results/CategoryTable.h"
 #include "tests/results/ResultsFakes.h"
+#include "tests/support/RecordedMessages.h"
 #include "tests/support/RegistryFixture.h"
+#include "tests/support/TextFiles.h"
 
 namespace hw {
 namespace {
 
 namespace fs = std::filesystem;
-
-class RecordedMessages : public TBackupMessages {
- public:
-  void ShowMessage(const std::string& text) override { shown.push_back(text); }
-  std::vector<std::string> shown;
-};
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 class RepairRunTest : public test::RegistryFixture {
  protected:
@@ -49,13 +36,13 @@ class RepairRunTest : public test::RegistryFixture {
     view.AddEntryRow(entry, true);
     return entry;
   }
-  TBackupSettings Backup(bool afresh = true) const { return {true, dir.path() / "b.reg", afresh}; }
+  TBackupSettings Backup() const { return {true, dir.path() / "b.reg", true}; }
 
   std::array<TAnalyzSet, kCategoryCount> exclusions;
   CategoryTable table{exclusions};
   test::FakeEntriesView view;
   platform::EventPump pump;
-  RecordedMessages messages;
+  test::RecordedMessages messages;
   TRepairRun run{api, table, pump, messages};
   test::TempDir dir;
 };
@@ -101,7 +88,7 @@ TEST_P(RepairRunTest, RepairsByCategoryAndChoiceAndLeavesTheRestListed) {
   EXPECT_EQ(view.removed.size(), 5u);
 
   // Run order: categories 0 to 7, list order within; newest block first.
-  const std::string text = ReadFile(dir.path() / "b.reg");
+  const std::string text = test::ReadTextFile(dir.path() / "b.reg");
   const std::size_t app = text.find("App Paths\\a.exe]");
   const std::size_t empty = text.find("Software\\Empty]");
   const std::size_t moved = text.find("\"moved\"=\"C:\\\\old.exe\"");
@@ -109,25 +96,6 @@ TEST_P(RepairRunTest, RepairsByCategoryAndChoiceAndLeavesTheRestListed) {
   ASSERT_NE(gone, std::string::npos);
   EXPECT_TRUE(app < empty && empty < moved && moved < gone) << text;
   EXPECT_EQ(text.find("Software\\Ext"), std::string::npos);
-}
-
-TEST_P(RepairRunTest, BackupsAddToAnOldFileOrAreLeftOut) {
-  AddString("Software\\A", "v", "1");
-  AddString("Software\\A", "w", "2");
-  AddString("Software\\A", "keep", "3");
-  {
-    std::ofstream(dir.path() / "b.reg", std::ios::binary) << "REGEDIT4\r\n\r\n[OLD]\r\n\r\n";
-  }
-  Add(acInvalidPaths, "Software\\A", "v");
-  EXPECT_EQ(run.RepairAll(Backup(false)), 1);
-  EXPECT_EQ(ReadFile(dir.path() / "b.reg"),
-            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n\"v\"=\"1\"\r\n\r\n\r\n[OLD]\r\n\r\n");
-
-  fs::remove(dir.path() / "b.reg");
-  Add(acInvalidPaths, "Software\\A", "w");
-  EXPECT_EQ(run.RepairAll({false, dir.path() / "b.reg", true}), 1);
-  EXPECT_TRUE(ValueAbsent("Software\\A", "w"));
-  EXPECT_FALSE(fs::exists(dir.path() / "b.reg"));
 }
 
 TEST_P(RepairRunTest, AnEntryTheBackupCannotHoldStaysAndTheRunGoesOn) {
@@ -140,14 +108,14 @@ TEST_P(RepairRunTest, AnEntryTheBackupCannotHoldStaysAndTheRunGoesOn) {
   EXPECT_TRUE(KeyAbsent("Software\\A"));
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_NE(messages.shown[0].find("Ωmega"), std::string::npos);
-  EXPECT_EQ(ReadFile(dir.path() / "b.reg").find("mega"), std::string::npos);
+  EXPECT_EQ(test::ReadTextFile(dir.path() / "b.reg").find("mega"), std::string::npos);
   EXPECT_EQ(table.CountTotal(), 1);
 }
 
 TEST_P(RepairRunTest, NoBackupPlaceMeansNoChange) {
   AddString("Software\\A", "v", "x");
   Add(acInvalidPaths, "Software\\A", "v");
-  std::ofstream(dir.path() / "file") << "x";
+  test::WriteTextFile(dir.path() / "file", "x");
   EXPECT_THROW(run.RepairAll({true, dir.path() / "file" / "b.reg", true}), EBackupNotWritten);
   EXPECT_TRUE(StringIs("Software\\A", "v", "x"));
   EXPECT_EQ(table.CountTotal(), 1);
