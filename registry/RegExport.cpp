@@ -128,8 +128,8 @@ TRegBlock TRegBlockFormat::Key(const std::string& rootName, const std::string& k
   return {"[" + rootName + Encode(NormaliseKeyPath(keyPath), "key") + "]", {}};
 }
 
-std::string TRegBlockFormat::NamePart(const std::string& valueName) const {
-  if (valueName.empty() || valueName == " ") return "@=";
+std::string TRegBlockFormat::NamePart(const std::string& valueName, bool blankIsDefault) const {
+  if (valueName.empty() || (blankIsDefault && valueName == " ")) return "@=";
   if (HasLineBreak(valueName))
     throw EBackupText("The value name \"" + valueName +
                       "\" holds a line break; the entry was left as it is.");
@@ -167,7 +167,8 @@ TRegBlock TRegBlockFormat::Value(const std::string& rootName, const std::string&
                                  const std::string& valueName, DWORD type,
                                  std::string_view data) const {
   TRegBlock block = Key(rootName, keyPath);
-  std::string line = NamePart(valueName);
+  // A value named by one blank is its own value, not the default one.
+  std::string line = NamePart(valueName, false);
   switch (type) {
     case REG_SZ: {
       const std::string_view text = data.substr(0, data.find('\0'));

@@ -69,7 +69,8 @@ class TRegBlockFormat {
   // The block that restores a value as the registry holds it: type and data as
   // the registry calls return them (strings in UTF-8 with their zeros).
   // Expandable strings, multi-strings and every other type keep their type in
-  // the hex(n) forms; a string "-" stays a string.
+  // the hex(n) forms; a string "-" stays a string, a value named " " keeps
+  // its name.
   TRegBlock Value(const std::string& rootName, const std::string& keyPath,
                   const std::string& valueName, DWORD type, std::string_view data) const;
   // The block of a value of an open key, read through api; false when the
@@ -79,7 +80,7 @@ class TRegBlockFormat {
 
  private:
   std::string Encode(std::string_view utf8, const char* what) const;
-  std::string NamePart(const std::string& valueName) const;
+  std::string NamePart(const std::string& valueName, bool blankIsDefault = true) const;
 
   const platform::SingleByteCodePage* page_;
 };

@@ -70,6 +70,7 @@ TEST(RegExportFormatTest, RegistryValuesKeepTheirTypeAndData) {
   for (const Case& c : cases)
     EXPECT_EQ(k1252.Value("HKEY_CURRENT_USER", "\\S", "v", c.type, c.data).ValueLine, c.line)
         << c.type;
+  EXPECT_EQ(k1252.Value("HKEY_CURRENT_USER", "\\S", " ", REG_SZ, "x\0"s).ValueLine, "\" \"=\"x\"");
   // Text goes out in the code page.
   EXPECT_EQ(k1252.Value("HKEY_CURRENT_USER", "\\S", "Grün", REG_SZ, "\xC3\xA9\0"s).ValueLine,
             "\"Gr\xFCn\"=\"\xE9\"");
