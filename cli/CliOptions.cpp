@@ -96,6 +96,7 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
   ParsedCommand command;
   if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") return command;
   if (args[0] == "check-update") return ParseCheckUpdate(args);
+  if (args[0] == "fix") return ParseFixCommandLine(args);
   if (args[0] != "scan") throw std::invalid_argument("unknown command '" + args[0] + "'");
   command.kind = ParsedCommand::Kind::Scan;
   ScanOptions& scan = command.scan;

@@ -25,10 +25,20 @@ struct UpdateOptions {
   std::string url;  // empty: the page this build was made with
 };
 
+// `fix`: the scan's options plus where the backup goes.
+struct FixOptions {
+  ScanOptions scan;
+  std::vector<std::string> searchFolders;  // for moved files
+  std::string backup;                      // the backup file, created afresh
+  bool noBackup = false;
+  bool dryRun = false;
+};
+
 struct ParsedCommand {
-  enum class Kind { Scan, CheckUpdate, Help } kind = Kind::Help;
+  enum class Kind { Scan, CheckUpdate, Fix, Help } kind = Kind::Help;
   ScanOptions scan;
   UpdateOptions update;
+  FixOptions fix;
 };
 
 // The categories the window offers: all but empty keys and file types.
@@ -41,6 +51,10 @@ const char* CategoryCliName(TAnalyzCategory category);
 // Throws std::invalid_argument with a message for the user on bad arguments.
 ParsedCommand ParseCommandLine(const std::vector<std::string>& args);
 
+// The `fix` command's line; the scan's options are parsed as for `scan`.
+ParsedCommand ParseFixCommandLine(const std::vector<std::string>& args);
+
 extern const char* const kUsage;
+extern const char* const kFixUsage;
 
 }  // namespace hw::cli

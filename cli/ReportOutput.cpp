@@ -11,10 +11,10 @@
 
 namespace hw::cli {
 
-ReportCollector::ReportCollector(TAnalyzClass& engine, const ScanOptions& options,
+ReportCollector::ReportCollector(const ScanOptions& options,
                                  const std::filesystem::path& packFolder)
     : texts_(packFolder, options.language),
-      table_(engine.ExclusionSets),
+      table_(exclusionSets_),
       categories_(options.categories) {
   table_.ApplyDisplayNames(texts_);
 }

@@ -2,6 +2,7 @@
 // `scan --format report`: the findings become found entries, as in the
 // window, and are written as the found-entries report.
 
+#include <array>
 #include <filesystem>
 #include <iosfwd>
 #include <string>
@@ -19,9 +20,8 @@ namespace hw::cli {
 class ReportCollector {
  public:
   // Loads the language pack of options from packFolder (std::runtime_error
-  // when it has none). The engine must outlive the collector.
-  ReportCollector(TAnalyzClass& engine, const ScanOptions& options,
-                  const std::filesystem::path& packFolder);
+  // when it has none).
+  ReportCollector(const ScanOptions& options, const std::filesystem::path& packFolder);
 
   // Called from the engine's category events.
   void Add(const TAnalyzClass& report, TAnalyzCategory category);
@@ -30,6 +30,8 @@ class ReportCollector {
 
  private:
   PackTexts texts_;
+  // The table's own: a report never edits the exclusion lists.
+  std::array<TAnalyzSet, kCategoryCount> exclusionSets_;
   CategoryTable table_;
   TAnalyzCategories categories_;
 };

@@ -82,10 +82,6 @@ std::filesystem::path ExecutableFolder() {
   return error ? std::filesystem::current_path(error) : exe.parent_path();
 }
 
-std::filesystem::path DataFolder(const ScanOptions& options) {
-  return options.dataDir.empty() ? ExecutableFolder() : std::filesystem::path(options.dataDir);
-}
-
 std::string ResolvePrefix(const std::string& option) {
   if (!option.empty()) return option;
   if (const char* env = std::getenv("WINEPREFIX"); env && *env) return env;
@@ -94,16 +90,63 @@ std::string ResolvePrefix(const std::string& option) {
   return ".wine";
 }
 
+std::filesystem::path DataFolder(const ScanOptions& options) {
+  return options.dataDir.empty() ? ExecutableFolder() : std::filesystem::path(options.dataDir);
+}
+
+std::unique_ptr<platform::WinePrefixStore> OpenPrefix(const std::string& prefix,
+                                                      std::ostream& err) {
+  try {
+    return platform::WinePrefixStore::open(prefix);
+  } catch (const platform::FileError& error) {
+    err << "hivewarden-cli: " << error.what() << "\n";
+    return nullptr;
+  }
+}
+
+bool ScanPrefix(const ScanOptions& options, platform::RegistryApi& api,
+                platform::FileSystem& files, const FindingHandler& onFinding, std::ostream& err,
+                bool showProgress) {
+  platform::EventPump pump;
+  TAnalyzClass engine(api, files, pump);
+  engine.Categories = options.categories;
+  // No root of the window's list carries the file-type category; asked for
+  // here, it is checked over the whole of HKEY_CLASSES_ROOT.
+  if (options.categories.Contains(acInvalidExts))
+    engine.RootKeys.push_back({HKEY_CLASSES_ROOT, "\\", {acInvalidExts}});
+  if (options.useExclusions && !LoadExclusions(options, engine, api, err)) return false;
+
+  long findings = 0;
+  ProgressLine progress(err, showProgress);
+  engine.OnKey = [&](TAnalyzClass& sender) { progress.Key(sender); };
+  for (int c = 0; c < kCategoryCount; ++c) {
+    const auto category = static_cast<TAnalyzCategory>(c);
+    engine.EventOf(category) = [&, category](TAnalyzClass& sender) {
+      progress.Clear();
+      onFinding(sender, category);
+      ++findings;
+    };
+  }
+
+  try {
+    engine.Stop = false;
+    engine.Analyze();
+    engine.Stop = true;
+  } catch (const std::exception& error) {
+    progress.Clear();
+    err << "hivewarden-cli: the scan stopped: " << error.what() << "\n";
+    return false;
+  }
+  progress.Clear();
+  if (showProgress) err << progress.keys() << " keys scanned, " << findings << " entries found\n";
+  return true;
+}
+
 ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& err,
                    bool showProgress) {
   const std::string prefix = ResolvePrefix(options.prefix);
-  std::unique_ptr<platform::WinePrefixStore> store;
-  try {
-    store = platform::WinePrefixStore::open(prefix);
-  } catch (const platform::FileError& error) {
-    err << "hivewarden-cli: " << error.what() << "\n";
-    return kError;
-  }
+  std::unique_ptr<platform::WinePrefixStore> store = OpenPrefix(prefix, err);
+  if (!store) return kError;
 
   // Scanning a prefix in use works; only repairs would have to wait.
   if (store->readOnly())
@@ -116,49 +159,27 @@ ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& 
 
   platform::StoreRegistryApi api(*store);
   platform::PrefixFileSystem files(prefix, api);
-  platform::EventPump pump;
-  TAnalyzClass engine(api, files, pump);
-  engine.Categories = options.categories;
-  // No root of the window's list carries the file-type category; asked for
-  // here, it is checked over the whole of HKEY_CLASSES_ROOT.
-  if (options.categories.Contains(acInvalidExts))
-    engine.RootKeys.push_back({HKEY_CLASSES_ROOT, "\\", {acInvalidExts}});
-  if (options.useExclusions && !LoadExclusions(options, engine, api, err)) return kError;
   std::unique_ptr<ReportCollector> report;
   if (options.format == OutputFormat::Report) {
     try {
-      report = std::make_unique<ReportCollector>(engine, options, DataFolder(options));
+      report = std::make_unique<ReportCollector>(options, DataFolder(options));
     } catch (const std::runtime_error& error) {
       err << "hivewarden-cli: " << error.what() << "\n";
       return kError;
     }
   }
-
   long findings = 0;
-  ProgressLine progress(err, showProgress);
-  engine.OnKey = [&](TAnalyzClass& sender) { progress.Key(sender); };
-  for (int c = 0; c < kCategoryCount; ++c) {
-    const auto category = static_cast<TAnalyzCategory>(c);
-    engine.EventOf(category) = [&, category](TAnalyzClass& sender) {
-      progress.Clear();
-      if (report)
-        report->Add(sender, category);
-      else
-        sink << FindingJson(sender, category) << '\n';
-      ++findings;
-    };
-  }
-
-  try {
-    engine.Stop = false;
-    engine.Analyze();
-    engine.Stop = true;
-  } catch (const std::exception& error) {
-    progress.Clear();
-    err << "hivewarden-cli: the scan stopped: " << error.what() << "\n";
-    return kError;
-  }
-  progress.Clear();
+  const bool scanned = ScanPrefix(
+      options, api, files,
+      [&](TAnalyzClass& engine, TAnalyzCategory category) {
+        if (report)
+          report->Add(engine, category);
+        else
+          sink << FindingJson(engine, category) << '\n';
+        ++findings;
+      },
+      err, showProgress);
+  if (!scanned) return kError;
   if (report) {
     if (!WriteReport(options, report->Text(), out, err)) return kError;
   } else if (!options.output.empty()) {
@@ -169,7 +190,6 @@ ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& 
       return kError;
     }
   }
-  if (showProgress) err << progress.keys() << " keys scanned, " << findings << " entries found\n";
   return findings > 0 ? kFound : kNothingFound;
 }
 

@@ -3,10 +3,19 @@
 // or as the found-entries report.
 
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
 
 #include "cli/CliOptions.h"
+#include "platform/FileSystem.h"
+#include "platform/RegistryApi.h"
+#include "platform/WinePrefixStore.h"
+
+namespace hw {
+class TAnalyzClass;
+}  // namespace hw
 
 namespace hw::cli {
 
@@ -21,6 +30,19 @@ std::filesystem::path DataFolder(const ScanOptions& options);
 
 // The prefix to use: the option, else $WINEPREFIX, else ~/.wine.
 std::string ResolvePrefix(const std::string& option);
+
+// Opens the prefix's registry; null, with the message written, when it cannot.
+std::unique_ptr<platform::WinePrefixStore> OpenPrefix(const std::string& prefix, std::ostream& err);
+
+// Called for each finding while the engine's report is valid.
+using FindingHandler = std::function<void(TAnalyzClass& engine, TAnalyzCategory category)>;
+
+// One scan with the options' categories and exclusions (default lists and the
+// prefix's stored ones); progress on err when showProgress. False, with the
+// message written, when the exclusions cannot be loaded or the scan stops.
+bool ScanPrefix(const ScanOptions& options, platform::RegistryApi& api,
+                platform::FileSystem& files, const FindingHandler& onFinding, std::ostream& err,
+                bool showProgress);
 
 // Runs the scan; findings go to `out` (or the --output file), messages and
 // progress to `err`. `showProgress` when err is a terminal.

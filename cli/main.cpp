@@ -11,6 +11,7 @@
 
 #include "cli/CliOptions.h"
 #include "cli/PackTexts.h"
+#include "cli/FixCommand.h"
 #include "cli/ScanCommand.h"
 #include "cli/UpdateCommand.h"
 #include "update/UpdateTransport.h"
@@ -24,11 +25,11 @@ int main(int argc, char** argv) {
   try {
     command = ParseCommandLine(args);
   } catch (const std::invalid_argument& error) {
-    std::cerr << "hivewarden-cli: " << error.what() << "\n\n" << kUsage;
+    std::cerr << "hivewarden-cli: " << error.what() << "\n\n" << kUsage << kFixUsage;
     return kError;
   }
   if (command.kind == ParsedCommand::Kind::Help) {
-    std::cout << kUsage;
+    std::cout << kUsage << kFixUsage;
     return args.empty() ? kError : kNothingFound;
   }
   if (command.kind == ParsedCommand::Kind::CheckUpdate) {
@@ -41,5 +42,7 @@ int main(int argc, char** argv) {
       return kError;
     }
   }
+  if (command.kind == ParsedCommand::Kind::Fix)
+    return RunFix(command.fix, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
   return RunScan(command.scan, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
 }

@@ -17,6 +17,10 @@ class RegistryApi {
   virtual ~RegistryApi() = default;
 
   virtual LSTATUS RegOpenKeyExA(HKEY key, const char* subKey, REGSAM access, HKEY* result) = 0;
+  // RegOpenKeyExA with REG_OPTION_OPEN_LINK: when the last component of subKey
+  // is a symbolic link, the link key itself is opened (its REG_LINK value
+  // SymbolicLinkValue can be read), not the key it points at.
+  virtual LSTATUS RegOpenLinkKeyA(HKEY key, const char* subKey, REGSAM access, HKEY* result) = 0;
   // disposition may be null.
   virtual LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, REGSAM access, HKEY* result,
                                   DWORD* disposition) = 0;

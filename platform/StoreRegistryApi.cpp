@@ -127,6 +127,31 @@ LSTATUS StoreRegistryApi::RegOpenKeyExA(HKEY key, const char* subKey, REGSAM acc
   return ERROR_SUCCESS;
 }
 
+LSTATUS StoreRegistryApi::RegOpenLinkKeyA(HKEY key, const char* subKey, REGSAM access,
+                                          HKEY* result) {
+  if (!result) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  KeyNode* node = nullptr;
+  if (LSTATUS status = keyItself(key, subKey, node)) return status;
+  if (LSTATUS denied = checkAccess(*node, access)) return denied;
+  *result = newHandle(node, access);
+  return ERROR_SUCCESS;
+}
+
+LSTATUS StoreRegistryApi::keyItself(HKEY key, const char* subKey, KeyNode*& node) {
+  KeyNode* base = nullptr;
+  if (LSTATUS status = keyWithRights(key, 0, base)) return status;
+  std::string_view path = text(subKey);
+  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
+  auto [parentPath, leaf] = splitLast(path);
+  node = base;
+  if (!leaf.empty()) {
+    KeyNode* parent = store_.resolve(base, parentPath);
+    node = parent ? parent->findChild(leaf) : nullptr;
+  }
+  return node ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
 LSTATUS StoreRegistryApi::RegCreateKeyExA(HKEY key, const char* subKey, REGSAM access, HKEY* result,
                                           DWORD* disposition) {
   if (!result) return ERROR_INVALID_PARAMETER;
@@ -231,18 +256,9 @@ LSTATUS StoreRegistryApi::RegSetValueExA(HKEY key, const char* valueName, DWORD 
 }
 
 LSTATUS StoreRegistryApi::RegDeleteKeyA(HKEY key, const char* subKey) {
-  KeyNode* base = nullptr;
-  if (LSTATUS status = keyWithRights(key, 0, base)) return status;
-  std::string_view path = text(subKey);
-  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
   // The last component is not followed: deleting a link removes the link.
-  auto [parentPath, leaf] = splitLast(path);
-  KeyNode* target = base;
-  if (!leaf.empty()) {
-    KeyNode* parent = store_.resolve(base, parentPath);
-    target = parent ? parent->findChild(leaf) : nullptr;
-  }
-  if (!target) return ERROR_FILE_NOT_FOUND;
+  KeyNode* target = nullptr;
+  if (LSTATUS status = keyItself(key, subKey, target)) return status;
   if (!target->parent() || target->childCount() > 0) return ERROR_ACCESS_DENIED;
   for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_CURRENT_CONFIG})
     if (store_.predefinedKey(root) == target) return ERROR_ACCESS_DENIED;

@@ -17,6 +17,7 @@ class StoreRegistryApi final : public RegistryApi {
   explicit StoreRegistryApi(RegistryStore& store) : store_(store) {}
 
   LSTATUS RegOpenKeyExA(HKEY key, const char* subKey, REGSAM access, HKEY* result) override;
+  LSTATUS RegOpenLinkKeyA(HKEY key, const char* subKey, REGSAM access, HKEY* result) override;
   LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, REGSAM access, HKEY* result,
                           DWORD* disposition) override;
   LSTATUS RegCloseKey(HKEY key) override;
@@ -46,6 +47,9 @@ class StoreRegistryApi final : public RegistryApi {
   // The key behind a handle opened with at least the `needed` rights.
   LSTATUS keyWithRights(HKEY key, REGSAM needed, KeyNode*& node);
   LSTATUS checkAccess(const KeyNode& node, REGSAM wanted) const;
+  // The key subKey names below key, every component but the last followed:
+  // a link at the end is the link itself.
+  LSTATUS keyItself(HKEY key, const char* subKey, KeyNode*& node);
   HKEY newHandle(KeyNode* node, REGSAM access);
 
   RegistryStore& store_;

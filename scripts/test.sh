@@ -7,10 +7,11 @@ hw_install_packages
 hw_build
 ctest --test-dir "$HW_BUILD" --output-on-failure -j "$(nproc)"
 
-# Against real Wine where it is installed: a fresh prefix scans clean and
-# planted stale entries are all found.
+# Against real Wine where it is installed: a fresh prefix scans clean,
+# planted stale entries are all found, and their repair is undone by the backup.
 if command -v wine64 >/dev/null || [ -x /usr/lib/wine/wine64 ]; then
   "$(dirname "${BASH_SOURCE[0]}")/check-wine-prefix.sh"
+  "$(dirname "${BASH_SOURCE[0]}")/check-wine-fix.sh"
 else
   echo "wine64 is not installed: skipping the check against a real Wine prefix"
 fi

@@ -20,6 +20,7 @@
 #include "platform/StoreError.h"
 #include "platform/WinePrefixStore.h"
 #include "platform/WineServerProbe.h"
+#include "tests/support/FakeWineserver.h"
 #include "tests/support/TempDir.h"
 
 namespace hw::platform {
@@ -356,43 +357,9 @@ TEST_F(WinePrefixStoreTest, CreatesTheFilesOfANewPrefix) {
   expectUntouched("system.reg");
 }
 
-// Holds the lock a wineserver for the prefix would hold. An open-file-description
-// lock conflicts with the probe's F_GETLK even within this process.
-class FakeWineserver {
- public:
-  explicit FakeWineserver(const fs::path& prefix) {
-    name_ =
-        "hw-test-" + std::to_string(::getpid()) + "-" + prefix.parent_path().filename().string();
-    writeText(prefix / "wineserver", name_);
-    for (const fs::path& candidate : wineServerLockPaths(prefix))
-      if (candidate.string().find(name_) != std::string::npos) lock_ = candidate;
-    fs::create_directories(lock_.parent_path());
-    fd_ = ::open(lock_.c_str(), O_RDWR | O_CREAT, 0600);
-    struct flock lock {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    locked_ = fd_ >= 0 && ::fcntl(fd_, F_OFD_SETLK, &lock) == 0;
-  }
-  ~FakeWineserver() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!lock_.empty()) fs::remove_all(lock_.parent_path().parent_path());
-  }
-  bool locked() const { return locked_; }
-  void stop() {
-    ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  std::string name_;
-  fs::path lock_;
-  int fd_ = -1;
-  bool locked_ = false;
-};
-
 TEST_F(WinePrefixStoreTest, APrefixInUseOpensReadOnlyAndRefusesToSave) {
   EXPECT_FALSE(wineServerRunning(prefix_));
-  FakeWineserver server(prefix_);
+  test::FakeWineserver server(prefix_);
   ASSERT_TRUE(server.locked());
   EXPECT_TRUE(wineServerRunning(prefix_));
   auto store = open();
@@ -412,7 +379,7 @@ TEST_F(WinePrefixStoreTest, SaveNoticesWineStartedAfterLoading) {
   ASSERT_FALSE(store->readOnly());
   store->setValue(hkcu(*store, "Software\\Hw\\Types"), "x", REG_SZ, utf16(u"y"));
   {
-    FakeWineserver server(prefix_);
+    test::FakeWineserver server(prefix_);
     ASSERT_TRUE(server.locked());
     EXPECT_NE(errorOf([&] { store->save(); }).find("Wine is running in"), std::string::npos);
     expectUntouched("user.reg");

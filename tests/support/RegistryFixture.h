@@ -102,6 +102,10 @@ class FaultyRegistryApi final : public platform::RegistryApi {
   void ClearFailures() { failures_.clear(); }
 
   LSTATUS RegOpenKeyExA(HKEY key, const char* subKey, REGSAM access, HKEY* result) override;
+  LSTATUS RegOpenLinkKeyA(HKEY key, const char* subKey, REGSAM access, HKEY* result) override {
+    return Fails(Call::Open, subKey) ? ERROR_ACCESS_DENIED
+                                     : inner_.RegOpenLinkKeyA(key, subKey, access, result);
+  }
   LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, REGSAM access, HKEY* result,
                           DWORD* disposition) override;
   LSTATUS RegCloseKey(HKEY key) override;

@@ -1,0 +1,178 @@
+#include "registry/Repair.h"
+
+#include <string_view>
+#include <vector>
+
+#include "registry/KeyHandle.h"
+#include "registry/NTRegistry.h"
+#include "registry/RegExport.h"
+
+namespace hw {
+
+namespace {
+
+// Windows nests keys at most 512 deep; deeper can only be a cycle.
+constexpr int kMaxDepth = 512;
+constexpr const char* kLinkValue = "SymbolicLinkValue";
+
+std::string Below(const std::string& absolutePath) {
+  std::string_view path = absolutePath;
+  while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
+  return std::string(path);
+}
+
+// The link's target text when path below base is a symbolic link itself.
+bool IsLink(platform::RegistryApi& api, HKEY base, const std::string& path, std::string* target) {
+  HKEY opened = nullptr;
+  if (api.RegOpenLinkKeyA(base, path.c_str(), KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+    return false;
+  TKeyHandle link(api, opened);
+  DWORD type = REG_NONE;
+  DWORD size = 0;
+  if (api.RegQueryValueExA(opened, kLinkValue, &type, nullptr, &size) != ERROR_SUCCESS ||
+      type != REG_LINK)
+    return false;
+  if (target != nullptr) {
+    target->assign(size, '\0');
+    BYTE spare = 0;
+    api.RegQueryValueExA(opened, kLinkValue, &type,
+                         size ? reinterpret_cast<BYTE*>(target->data()) : &spare, &size);
+    target->resize(size);
+  }
+  return true;
+}
+
+std::vector<std::string> Names(platform::RegistryApi& api, HKEY key, bool values) {
+  DWORD count = 0;
+  DWORD longest = 0;
+  LSTATUS status =
+      values ? api.RegQueryInfoKeyA(key, nullptr, nullptr, &count, &longest, nullptr, nullptr)
+             : api.RegQueryInfoKeyA(key, &count, &longest, nullptr, nullptr, nullptr, nullptr);
+  std::vector<std::string> names;
+  if (status != ERROR_SUCCESS) return names;
+  std::vector<char> buffer(std::size_t{longest} + 1);
+  for (DWORD i = 0; i < count; ++i) {
+    DWORD len = static_cast<DWORD>(buffer.size());
+    status = values ? api.RegEnumValueA(key, i, buffer.data(), &len)
+                    : api.RegEnumKeyExA(key, i, buffer.data(), &len);
+    if (status == ERROR_SUCCESS) names.emplace_back(buffer.data(), len);
+  }
+  return names;
+}
+
+// The blocks of a key and its subtree in the order the backup file shows them:
+// the bare key, its values (last listed first, as recording them one by one in
+// list order would leave them), then each subkey the same way.
+void SubtreeBlocks(platform::RegistryApi& api, HKEY base, const std::string& path,
+                   const std::string& rootName, const std::string& keyPath, TRegBackup& backup,
+                   std::vector<TRegBlock>& fileOrder, int depth) {
+  const TRegBlockFormat& format = backup.Format();
+  std::string target;
+  if (IsLink(api, base, path, &target)) {
+    // Recorded as what it is; its target belongs to another key.
+    fileOrder.push_back(format.Key(rootName, keyPath));
+    fileOrder.push_back(format.Value(rootName, keyPath, kLinkValue, REG_LINK, target));
+    return;
+  }
+  HKEY opened = nullptr;
+  if (depth >= kMaxDepth ||
+      api.RegOpenKeyExA(base, path.c_str(), KEY_READ, &opened) != ERROR_SUCCESS)
+    return;
+  TKeyHandle key(api, opened);
+  fileOrder.push_back(format.Key(rootName, keyPath));
+  const std::vector<std::string> values = Names(api, opened, true);
+  TRegBlock block;
+  for (auto it = values.rbegin(); it != values.rend(); ++it)
+    if (format.ReadValue(api, opened, rootName, keyPath, *it, block))
+      fileOrder.push_back(std::move(block));
+  for (const std::string& child : Names(api, opened, false))
+    SubtreeBlocks(api, opened, child, rootName, keyPath + "\\" + child, backup, fileOrder,
+                  depth + 1);
+}
+
+// Deletes path below base with its subtree without following links: a key
+// that can go at once (no subkeys, or a link) goes first, so a link's target
+// is never opened.
+bool DeleteSubtree(platform::RegistryApi& api, HKEY base, const std::string& path, int depth) {
+  if (api.RegDeleteKeyA(base, path.c_str()) == ERROR_SUCCESS) return true;
+  if (depth >= kMaxDepth || IsLink(api, base, path, nullptr)) return false;
+  HKEY opened = nullptr;
+  if (api.RegOpenKeyExA(base, path.c_str(), KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) return false;
+  {
+    TKeyHandle key(api, opened);
+    std::vector<std::string> children = Names(api, opened, false);
+    for (auto it = children.rbegin(); it != children.rend(); ++it)
+      DeleteSubtree(api, opened, *it, depth + 1);
+  }
+  return api.RegDeleteKeyA(base, path.c_str()) == ERROR_SUCCESS;
+}
+
+bool KeyIsEmpty(TNTRegistry& reg) {
+  TRegKeyInfo info;
+  return reg.GetKeyInfo(info) && info.NumSubKeys == 0 && info.NumValues == 0;
+}
+
+}  // namespace
+
+void RepairDeleteKey(platform::RegistryApi& api, const TRepairKey& key, TRegBackup* backup) {
+  TNTRegistry reg(api);
+  reg.SetRootKey(key.Root);
+  if (!reg.OpenKeyWithAccess(key.KeyPath, KEY_ALL_ACCESS)) return;
+  reg.CloseKey();
+  const std::string path = Below(key.KeyPath);
+  if (path.empty()) return;  // never a whole root
+  if (backup != nullptr) {
+    std::vector<TRegBlock> fileOrder;
+    SubtreeBlocks(api, key.Root, path, key.RootName, key.KeyPath, *backup, fileOrder, 0);
+    for (auto it = fileOrder.rbegin(); it != fileOrder.rend(); ++it) backup->Add(std::move(*it));
+  }
+  DeleteSubtree(api, key.Root, path, 0);
+}
+
+void RepairDeleteValue(platform::RegistryApi& api, const TRepairKey& key,
+                       const std::string& valueName, TRegBackup* backup) {
+  TNTRegistry reg(api);
+  reg.SetRootKey(key.Root);
+  if (!reg.OpenKeyWithAccess(key.KeyPath, KEY_ALL_ACCESS)) return;
+  if (backup != nullptr) {
+    TRegBlock bare = backup->Format().Key(key.RootName, key.KeyPath);  // refuses early
+    backup->AddValue(api, reg.CurrentKey(), key.RootName, key.KeyPath, valueName);
+    reg.DeleteValue(valueName);
+    if (!KeyIsEmpty(reg)) return;
+    backup->Add(std::move(bare));
+  } else {
+    reg.DeleteValue(valueName);
+    if (!KeyIsEmpty(reg)) return;
+  }
+  reg.CloseKey();
+  DeleteSubtree(api, key.Root, Below(key.KeyPath), 0);
+}
+
+void RepairRewriteValue(platform::RegistryApi& api, const TRepairKey& key,
+                        const std::string& valueName, const std::string& newText, bool asName,
+                        TRegBackup* backup) {
+  TNTRegistry reg(api);
+  reg.SetRootKey(key.Root);
+  if (!reg.OpenKeyWithAccess(key.KeyPath, KEY_READ | KEY_WRITE)) return;
+  if (!asName) {
+    if (backup != nullptr)
+      backup->AddValue(api, reg.CurrentKey(), key.RootName, key.KeyPath, valueName);
+    reg.WriteString(valueName, newText);
+    return;
+  }
+  if (reg.ValueExists(newText)) {
+    if (backup != nullptr)
+      backup->AddValue(api, reg.CurrentKey(), key.RootName, key.KeyPath, valueName);
+    reg.DeleteValue(valueName);
+    return;
+  }
+  if (backup != nullptr) {
+    // The mark that removes the value under its new name again on import.
+    TRegBlock removeNew = backup->Format().Entry(key.RootName, key.KeyPath, newText, "-", dkString);
+    backup->AddValue(api, reg.CurrentKey(), key.RootName, key.KeyPath, valueName);
+    backup->Add(std::move(removeNew));
+  }
+  reg.RenameValue(valueName, newText);
+}
+
+}  // namespace hw

@@ -1,0 +1,41 @@
+#pragma once
+// The three repairs of one found entry: delete its key, delete its value, or
+// rewrite its value (data, or name when the name held the missing path). Each
+// first records the old state in the backup, when there is one, then changes
+// the registry; a key that does not open is left alone.
+
+#include <string>
+
+#include "platform/RegistryApi.h"
+
+namespace hw {
+
+class TRegBackup;
+
+// The key an entry is about, as the engine's root-text parser splits its key
+// text; an invalid root opens nothing.
+struct TRepairKey {
+  HKEY Root = nullptr;
+  std::string RootName;
+  std::string KeyPath;  // below the root, beginning with a backslash
+};
+
+// backup: null when backups are off. A text the backup cannot hold throws
+// EBackupText before anything is changed.
+
+// Deletes the key with its subtree, after backing up every key and value of
+// it (per key: the bare key first, then its values). A symbolic link in the
+// subtree, or the key itself being one, is deleted as a link; what it points
+// at is neither backed up nor touched.
+void RepairDeleteKey(platform::RegistryApi& api, const TRepairKey& key, TRegBackup* backup);
+// Deletes the value, and the key too when that leaves it with no values and
+// no subkeys.
+void RepairDeleteValue(platform::RegistryApi& api, const TRepairKey& key,
+                       const std::string& valueName, TRegBackup* backup);
+// asName: the value is renamed to newText (or, when a value of that name
+// exists, deleted); else its data becomes newText as REG_SZ.
+void RepairRewriteValue(platform::RegistryApi& api, const TRepairKey& key,
+                        const std::string& valueName, const std::string& newText, bool asName,
+                        TRegBackup* backup);
+
+}  // namespace hw
