@@ -28,6 +28,10 @@ add() { "$wine" reg add "$@" /f >/dev/null; }
 # whole keys with subkeys and values of every kind.
 add 'HKCU\Software\Stale\App' /v InstallDir /d 'C:\Program Files\Stale App'
 add 'HKCU\Software\Stale\App' /v Editor /d 'C:\windows\notepad.exe'
+# A program moved to another folder: the search of C:\ finds it there.
+mkdir -p "$WINEPREFIX/drive_c/Moved Games/Tool"
+touch "$WINEPREFIX/drive_c/Moved Games/Tool/movedtool.exe"
+add 'HKCU\Software\Stale\Moved' /v Path /d 'C:\Program Files\Old Games\Tool\movedtool.exe'
 add 'HKCU\Software\Stale\Only' /v Path /d 'C:\gone\only "quoted".exe'
 add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /v 'Stale (TrueType)' /d stale.ttf
 add 'HKLM\Software\Microsoft\Windows\Help' /v stale.hlp /d 'C:\Program Files\Stale Help'
@@ -49,6 +53,7 @@ changed="$WINEPREFIX/changed.txt"
 cat >"$changed" <<'EOF'
 Software\Stale\App
 Software\Stale\Only
+Software\Stale\Moved
 Software\Stale
 Software\Microsoft\Windows NT\CurrentVersion\Fonts
 Software\Microsoft\Windows\Help
@@ -67,8 +72,14 @@ before="$WINEPREFIX/before"
 mkdir "$before"
 cp "$WINEPREFIX"/*.reg "$before/"
 
-"$cli" fix --prefix "$WINEPREFIX" --backup "$WINEPREFIX/backup.reg" >"$WINEPREFIX/fix.out"
+"$cli" fix --prefix "$WINEPREFIX" --search 'C:\' --backup "$WINEPREFIX/backup.reg" \
+  >"$WINEPREFIX/fix.out"
 cat "$WINEPREFIX/fix.out"
+if ! grep -qF '"Path"="C:\\Moved Games\\Tool\\movedtool.exe"' "$WINEPREFIX/user.reg"; then
+  echo "FAIL: the moved file's value was not rewritten to its new place" >&2
+  exit 1
+fi
+echo "ok: the moved file's value names its new place"
 status=0
 "$cli" scan --prefix "$WINEPREFIX" >"$WINEPREFIX/rescan.jsonl" || status=$?
 if [ "$status" -ne 0 ]; then

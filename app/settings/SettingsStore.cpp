@@ -10,6 +10,7 @@
 #include "platform/RegistryStore.h"
 #include "platform/Text.h"
 #include "platform/WinePrefixStore.h"
+#include "registry/NTRegistry.h"
 #include "registry/RegIniFile.h"
 #include "registry/RegistryException.h"
 #include "scan/CategoryStorage.h"
@@ -141,7 +142,12 @@ void TSettingsStore::MigrateSettings() {
 }
 
 void TSettingsStore::LoadSettings(TSettings& settings) {
-  {
+  // Opening the key through TRegIniFile would create it; a reader must not.
+  TNTRegistry reg(location_.Api);
+  reg.SetRootKey(HKEY_CURRENT_USER);
+  if (!reg.KeyExists("\\" + settingsKey_)) {
+    settings.Categories = CategoriesFromScanFor(1);
+  } else {
     TRegIniFile ini(location_.Api, settingsKey_);
     TWindowSettings& window = settings.Window;
     window.WindowState = ReadInt(ini, "WindowState", window.WindowState);

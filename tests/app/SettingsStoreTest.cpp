@@ -37,6 +37,8 @@ class SettingsStoreTest : public test::RegistryFixture {
 };
 
 TEST_P(SettingsStoreTest, AFirstRunKeepsTheFreshWindowAndOnlyScansPaths) {
+  Loaded();
+  EXPECT_TRUE(KeyAbsent(settingsStore.SettingsKey())) << "loading creates no settings key";
   settingsStore.MigrateSettings();
   TSettings settings = Loaded();
   EXPECT_EQ(settings.Window.WindowState, wsNormal);
