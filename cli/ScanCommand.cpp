@@ -1,7 +1,6 @@
 #include "cli/ScanCommand.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <ostream>
 #include <sstream>
@@ -76,20 +75,6 @@ bool LoadExclusions(const ScanOptions& options, TAnalyzClass& engine, platform::
 }
 
 }  // namespace
-
-std::filesystem::path ExecutableFolder() {
-  std::error_code error;
-  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::filesystem::current_path(error) : exe.parent_path();
-}
-
-std::string ResolvePrefix(const std::string& option) {
-  if (!option.empty()) return option;
-  if (const char* env = std::getenv("WINEPREFIX"); env && *env) return env;
-  if (const char* home = std::getenv("HOME"); home && *home)
-    return (std::filesystem::path(home) / ".wine").string();
-  return ".wine";
-}
 
 ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& err,
                    bool showProgress) {

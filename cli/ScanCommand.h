@@ -6,16 +6,14 @@
 #include <string>
 
 #include "cli/CliOptions.h"
+#include "platform/ProgramPlaces.h"
 
 namespace hw::cli {
 
+using platform::ExecutableFolder;
+using platform::ResolvePrefix;
+
 enum ExitStatus { kNothingFound = 0, kFound = 1, kError = 2 };
-
-// The folder of the running executable, where the default exclusion files ship.
-std::filesystem::path ExecutableFolder();
-
-// The prefix to use: the option, else $WINEPREFIX, else ~/.wine.
-std::string ResolvePrefix(const std::string& option);
 
 // Runs the scan; findings go to `out` (or the --output file), messages and
 // progress to `err`. `showProgress` when err is a terminal.
