@@ -411,8 +411,12 @@ void TChckLBCB::mousePressEvent(QMouseEvent* event) {
     const int x = pos.x() + HorzScrollPos();
     if (x >= offset_ && x < textStart_) ToggleState(index);
   }
-  QListView::mousePressEvent(event);
-  if (index >= 0 && OnClick) OnClick(this);
+  // As in a list box of the desktop, only the left button selects; the right
+  // one leaves the selection to the pop-up menu.
+  if (event->button() == Qt::LeftButton) {
+    QListView::mousePressEvent(event);
+    if (index >= 0 && OnClick) OnClick(this);
+  }
   if (OnMouseDown) OnMouseDown(this, event->button(), event->modifiers(), pos);
 }
 
