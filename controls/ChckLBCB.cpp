@@ -11,7 +11,8 @@
 
 namespace hw {
 
-TChckLBCB::TChckLBCB(QWidget* parent) : QListView(parent), model_(new TChckLBCBModel(this)) {
+TChckLBCB::TChckLBCB(QWidget* parent)
+    : QListView(parent), TRowColors(this), model_(new TChckLBCBModel(this)) {
   setModel(model_);
   setItemDelegate(new TChckLBCBDelegate(this));
   setUniformItemSizes(true);
@@ -20,10 +21,10 @@ TChckLBCB::TChckLBCB(QWidget* parent) : QListView(parent), model_(new TChckLBCBM
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionMode(QAbstractItemView::SingleSelection);
   const QPalette pal = palette();
-  colorBkg_ = cbColorBkg_ = pal.color(QPalette::Base);
-  colorText_ = cbColorText_ = pal.color(QPalette::Text);
-  colorBkgSelected_ = cbColorBkgSelected_ = pal.color(QPalette::Highlight);
-  colorTextSelected_ = cbColorTextSelected_ = pal.color(QPalette::HighlightedText);
+  cbColorBkg_ = pal.color(QPalette::Base);
+  cbColorText_ = pal.color(QPalette::Text);
+  cbColorBkgSelected_ = pal.color(QPalette::Highlight);
+  cbColorTextSelected_ = pal.color(QPalette::HighlightedText);
   UpdateItemHeight();
 }
 
@@ -121,7 +122,7 @@ void TChckLBCB::SetChecked(int index, bool value) {
     RepaintMark(index);
     changed = true;
   }
-  if (changed && OnStateChanged) OnStateChanged(this);
+  if (changed) RaiseStateChanged();
 }
 
 void TChckLBCB::SetState(int index, TCheckMarkState state) {
@@ -136,7 +137,7 @@ void TChckLBCB::SetState(int index, TCheckMarkState state) {
     RepaintMark(index);
     changed = true;
   }
-  if (changed && OnStateChanged) OnStateChanged(this);
+  if (changed) RaiseStateChanged();
 }
 
 TCheckMarkState TChckLBCB::NextState(TCheckMarkState state) const {
@@ -184,7 +185,28 @@ void TChckLBCB::ToggleState(int index) {
   if (item == nullptr) return;
   SetState(index, NextState(item->State));
   RepaintMark(index);
-  if (OnStateChanged) OnStateChanged(this);
+  RaiseStateChanged();
+}
+
+void TChckLBCB::RaiseStateChanged() {
+  if (updateCount_ > 0) {
+    stateChangePending_ = true;
+  } else if (OnStateChanged) {
+    OnStateChanged(this);
+  }
+}
+
+void TChckLBCB::BeginUpdate() {
+  if (updateCount_++ == 0) viewport()->setUpdatesEnabled(false);
+}
+
+void TChckLBCB::EndUpdate() {
+  if (updateCount_ == 0 || --updateCount_ > 0) return;
+  viewport()->setUpdatesEnabled(true);
+  if (stateChangePending_) {
+    stateChangePending_ = false;
+    RaiseStateChanged();
+  }
 }
 
 void TChckLBCB::SetComboItems(int index, const QStringList& items) {
@@ -317,30 +339,6 @@ void TChckLBCB::UpdateItemHeight() {
 }
 
 // --- Properties.
-
-void TChckLBCB::SetColorBkg(const QColor& color) {
-  colorBkg_ = color;
-  QPalette pal = palette();
-  pal.setColor(QPalette::Base, color);
-  setPalette(pal);
-}
-
-void TChckLBCB::SetColorText(const QColor& color) {
-  colorText_ = color;
-  QPalette pal = palette();
-  pal.setColor(QPalette::Text, color);
-  setPalette(pal);
-}
-
-void TChckLBCB::SetColorBkgSelected(const QColor& color) {
-  colorBkgSelected_ = color;
-  viewport()->update();
-}
-
-void TChckLBCB::SetColorTextSelected(const QColor& color) {
-  colorTextSelected_ = color;
-  viewport()->update();
-}
 
 void TChckLBCB::SetCBColorBkg(const QColor& color) { cbColorBkg_ = color; }
 void TChckLBCB::SetCBColorText(const QColor& color) { cbColorText_ = color; }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "controls/OwnerDrawState.h"
+#include "controls/RowColors.h"
 
 class QPainter;
 
@@ -88,7 +89,7 @@ class TBoxItem {
   bool Checked = false;
 };
 
-class TChckLBCB : public QListView {
+class TChckLBCB : public QListView, public TRowColors {
   Q_OBJECT
  public:
   using TListEvent = std::function<void(TChckLBCB* sender)>;
@@ -121,6 +122,11 @@ class TChckLBCB : public QListView {
   // The next state of the cycle, as a click on the mark gives it.
   void ToggleState(int index);
   TCheckMarkState NextState(TCheckMarkState state) const;
+  // Batches changes (filling or picking many rows): repainting waits, and
+  // OnStateChanged is raised once at the outermost EndUpdate when a mark
+  // changed in between, instead of once per row.
+  void BeginUpdate();
+  void EndUpdate();
   // Combo texts and selection of a row, also shown by its combo box when it has one.
   void SetComboItems(int index, const QStringList& items);
   void SetComboIndex(int index, int comboIndex);
@@ -148,14 +154,7 @@ class TChckLBCB : public QListView {
   void PlaceComboBox(int index, QRect rect, TOwnerDrawState state);
 
   // --- Properties.
-  QColor ColorBkg() const { return colorBkg_; }
-  void SetColorBkg(const QColor& color);
-  QColor ColorText() const { return colorText_; }
-  void SetColorText(const QColor& color);
-  QColor ColorBkgSelected() const { return colorBkgSelected_; }
-  void SetColorBkgSelected(const QColor& color);
-  QColor ColorTextSelected() const { return colorTextSelected_; }
-  void SetColorTextSelected(const QColor& color);
+  // Row colours: ColorBkg, ColorText, ColorBkgSelected, ColorTextSelected (TRowColors).
   QColor CBColorBkg() const { return cbColorBkg_; }
   void SetCBColorBkg(const QColor& color);
   QColor CBColorText() const { return cbColorText_; }
@@ -239,6 +238,7 @@ class TChckLBCB : public QListView {
   void RepaintMark(int index);
   // Clears every mark for RadioState; true when one changed.
   bool ClearAllMarks();
+  void RaiseStateChanged();
   TLBComboBox* CreateComboBox(TBoxItem& item);
   void DestroyComboBox(TBoxItem& item);
   void DrawComboText(TLBComboBox* combo, QPainter& canvas, int index, const QRect& rect,
@@ -262,8 +262,9 @@ class TChckLBCB : public QListView {
   // Set when the row being painted placed its combo box.
   bool comboPlaced_ = false;
   bool selectionTouched_ = false;
+  int updateCount_ = 0;
+  bool stateChangePending_ = false;
 
-  QColor colorBkg_, colorText_, colorBkgSelected_, colorTextSelected_;
   QColor cbColorBkg_, cbColorText_, cbColorBkgSelected_, cbColorTextSelected_;
   bool showComboBoxes_ = true;
   int comboBoxLeft_ = -1;

@@ -96,8 +96,8 @@ void TChckLBCB::DrawItem(QPainter& canvas, int index, QRect rect, TOwnerDrawStat
     DestroyComboBox(item);
   }
   const bool selected = state & odSelected;
-  const QColor bkg = selected ? colorBkgSelected_ : colorBkg_;
-  const QColor text = selected ? colorTextSelected_ : colorText_;
+  const QColor bkg = RowBackground(selected);
+  const QColor text = RowText(selected);
   canvas.setBrush(bkg);
   canvas.setPen(text);
   if (OnBeforeDrawItem) OnBeforeDrawItem(this, canvas, index, rect, state);
@@ -324,8 +324,8 @@ void TChckLBCB::DrawComboText(TLBComboBox* combo, QPainter& canvas, int index, c
   } else {
     const TBoxItem* first = BoxItem(FirstSelected());
     const bool ownsSelected = first != nullptr && first->ComboBox == combo;
-    bkg = ownsSelected ? colorBkgSelected_ : colorBkg_;
-    text = ownsSelected ? colorTextSelected_ : colorText_;
+    bkg = RowBackground(ownsSelected);
+    text = RowText(ownsSelected);
   }
   canvas.fillRect(rect, bkg);
   canvas.setPen(text);

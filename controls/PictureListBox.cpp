@@ -33,17 +33,12 @@ class TPictureListDelegate : public QAbstractItemDelegate {
   TPictureListBox* list_;
 };
 
-TPictureListBox::TPictureListBox(QWidget* parent) : QListWidget(parent) {
+TPictureListBox::TPictureListBox(QWidget* parent) : QListWidget(parent), TRowColors(this) {
   setItemDelegate(new TPictureListDelegate(this));
   setUniformItemSizes(true);
   setResizeMode(QListView::Adjust);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
-  const QPalette pal = palette();
-  colorBkg_ = pal.color(QPalette::Base);
-  colorText_ = pal.color(QPalette::Text);
-  colorBkgSelected_ = pal.color(QPalette::Highlight);
-  colorTextSelected_ = pal.color(QPalette::HighlightedText);
   itemHeight_ = fontMetrics().height();
 }
 
@@ -85,30 +80,6 @@ void TPictureListBox::SetItemHeight(int height) {
   viewport()->update();
 }
 
-void TPictureListBox::SetColorBkg(const QColor& color) {
-  colorBkg_ = color;
-  QPalette pal = palette();
-  pal.setColor(QPalette::Base, color);
-  setPalette(pal);
-}
-
-void TPictureListBox::SetColorText(const QColor& color) {
-  colorText_ = color;
-  QPalette pal = palette();
-  pal.setColor(QPalette::Text, color);
-  setPalette(pal);
-}
-
-void TPictureListBox::SetColorBkgSelected(const QColor& color) {
-  colorBkgSelected_ = color;
-  viewport()->update();
-}
-
-void TPictureListBox::SetColorTextSelected(const QColor& color) {
-  colorTextSelected_ = color;
-  viewport()->update();
-}
-
 int TPictureListBox::PictureIndex(int index) const {
   if (!useOtherImageIndexes_) return index;
   if (index < 0 || index >= imgListIndexes_.size()) return -2;
@@ -144,8 +115,8 @@ void TPictureListBox::DrawItem(QPainter& canvas, int index, const QRect& rect,
     return;
   }
   const bool selected = state & odSelected;
-  canvas.setBrush(selected ? colorBkgSelected_ : colorBkg_);
-  canvas.setPen(selected ? colorTextSelected_ : colorText_);
+  canvas.setBrush(RowBackground(selected));
+  canvas.setPen(RowText(selected));
   if (OnDrawItem) {
     OnDrawItem(this, canvas, index, rect, state);
     return;
@@ -169,7 +140,7 @@ void TPictureListBox::DrawItem(QPainter& canvas, int index, const QRect& rect,
   const int right = rect.left() + rect.width();
   const int bottom = rect.top() + rect.height();
   const int lineHeight = canvas.fontMetrics().height();
-  canvas.fillRect(rect, selected ? colorBkgSelected_ : colorBkg_);
+  canvas.fillRect(rect, RowBackground(selected));
   QRect textRect = rect;
   int align = Qt::AlignLeft;
   switch (alignment_) {

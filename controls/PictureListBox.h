@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "controls/OwnerDrawState.h"
+#include "controls/RowColors.h"
 
 class QPainter;
 
@@ -19,7 +20,7 @@ namespace hw {
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
-class TPictureListBox : public QListWidget {
+class TPictureListBox : public QListWidget, public TRowColors {
   Q_OBJECT
  public:
   using TDrawItemEvent = std::function<void(TPictureListBox* sender, QPainter& canvas, int index,
@@ -47,14 +48,7 @@ class TPictureListBox : public QListWidget {
   int ItemHeight() const { return itemHeight_; }
   void SetItemHeight(int height);
 
-  QColor ColorBkg() const { return colorBkg_; }
-  void SetColorBkg(const QColor& color);
-  QColor ColorText() const { return colorText_; }
-  void SetColorText(const QColor& color);
-  QColor ColorBkgSelected() const { return colorBkgSelected_; }
-  void SetColorBkgSelected(const QColor& color);
-  QColor ColorTextSelected() const { return colorTextSelected_; }
-  void SetColorTextSelected(const QColor& color);
+  // Item colours: ColorBkg, ColorText, ColorBkgSelected, ColorTextSelected (TRowColors).
 
   // Replaces the default drawing of an item.
   TDrawItemEvent OnDrawItem;
@@ -80,7 +74,6 @@ class TPictureListBox : public QListWidget {
   QStringList imgListIndexes_;
   bool fixedSize_ = true;
   int itemHeight_ = 16;
-  QColor colorBkg_, colorText_, colorBkgSelected_, colorTextSelected_;
   // Entries already reported, so a repaint does not show the message again.
   QSet<QString> reported_;
 };

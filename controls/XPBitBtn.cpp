@@ -9,17 +9,23 @@
 namespace hw {
 
 namespace {
-bool themeLoaded = false;
+enum class ThemeBinding { kNotStarted, kLoaded, kUnavailable };
+ThemeBinding binding = ThemeBinding::kNotStarted;
 }  // namespace
 
 void TThemeBinding::Start() {
-  themeLoaded = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr &&
-                QApplication::style() != nullptr;
+  const bool styled = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr &&
+                      QApplication::style() != nullptr;
+  binding = styled ? ThemeBinding::kLoaded : ThemeBinding::kUnavailable;
 }
 
-void TThemeBinding::Stop() { themeLoaded = false; }
+void TThemeBinding::Stop() { binding = ThemeBinding::kUnavailable; }
 
-bool TThemeBinding::Loaded() { return themeLoaded; }
+// A program that never started the binding still gets themed buttons.
+bool TThemeBinding::Loaded() {
+  if (binding == ThemeBinding::kNotStarted) Start();
+  return binding == ThemeBinding::kLoaded;
+}
 
 TXPBitBtn::TXPBitBtn(QWidget* parent) : QPushButton(parent) { setAttribute(Qt::WA_Hover); }
 

@@ -12,7 +12,8 @@
 namespace hw {
 
 // The program-wide theme binding: on Linux the theme is the active QStyle.
-// Start once after the application object exists, Stop once before it goes.
+// Start once after the application object exists (the first query starts it
+// otherwise), Stop once before it goes; stopped, buttons paint plain.
 class TThemeBinding {
  public:
   static void Start();

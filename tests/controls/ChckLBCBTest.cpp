@@ -156,6 +156,19 @@ TEST_F(ChckLBCBTest, SetCheckedAndSetStateKeepFlagAndStateTogether) {
   EXPECT_FALSE(list.GetChecked(7));
   EXPECT_EQ(list.GetState(-1), cbUnchecked);
   EXPECT_EQ(list.BoxItem(3), nullptr);
+
+  // A batch reports its changes once, at its end.
+  list.BeginUpdate();
+  list.SetChecked(0, true);
+  list.SetChecked(2, true);
+  list.BeginUpdate();
+  list.ToggleState(1);
+  list.EndUpdate();
+  EXPECT_EQ(changed, 3);
+  list.EndUpdate();
+  EXPECT_EQ(changed, 4);
+  EXPECT_TRUE(list.GetChecked(0) && list.GetChecked(2));
+  EXPECT_EQ(list.GetState(1), cbUnchecked);
 }
 
 TEST_F(ChckLBCBTest, RadioStateLeavesOneMarkAndReportsEveryClearing) {
