@@ -340,10 +340,31 @@ void TChckLBCB::UpdateItemHeight() {
 
 // --- Properties.
 
-void TChckLBCB::SetCBColorBkg(const QColor& color) { cbColorBkg_ = color; }
-void TChckLBCB::SetCBColorText(const QColor& color) { cbColorText_ = color; }
-void TChckLBCB::SetCBColorBkgSelected(const QColor& color) { cbColorBkgSelected_ = color; }
-void TChckLBCB::SetCBColorTextSelected(const QColor& color) { cbColorTextSelected_ = color; }
+void TChckLBCB::SetCBColorBkg(const QColor& color) {
+  cbColorBkg_ = color;
+  RecolourComboBoxes();
+}
+
+void TChckLBCB::SetCBColorText(const QColor& color) {
+  cbColorText_ = color;
+  RecolourComboBoxes();
+}
+
+void TChckLBCB::SetCBColorBkgSelected(const QColor& color) {
+  cbColorBkgSelected_ = color;
+  RecolourComboBoxes();
+}
+
+void TChckLBCB::SetCBColorTextSelected(const QColor& color) {
+  cbColorTextSelected_ = color;
+  RecolourComboBoxes();
+}
+
+void TChckLBCB::RecolourComboBoxes() {
+  for (auto& item : boxItems_) {
+    if (item->ComboBox != nullptr) ColourComboBox(*item->ComboBox);
+  }
+}
 
 void TChckLBCB::SetShowComboBoxes(bool value) {
   showComboBoxes_ = value;

@@ -241,6 +241,8 @@ class TChckLBCB : public QListView, public TRowColors {
   void RaiseStateChanged();
   TLBComboBox* CreateComboBox(TBoxItem& item);
   void DestroyComboBox(TBoxItem& item);
+  void ColourComboBox(TLBComboBox& combo) const;
+  void RecolourComboBoxes();
   void DrawComboText(TLBComboBox* combo, QPainter& canvas, int index, const QRect& rect,
                      TOwnerDrawState state);
   void ComboClicked(TLBComboBox* combo);

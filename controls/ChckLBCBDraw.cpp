@@ -234,14 +234,7 @@ TLBComboBox* TChckLBCB::CreateComboBox(TBoxItem& item) {
   auto* combo = new TLBComboBox(this, item.ComboStyle);
   combo->hide();
   combo->owner_ = &item;
-  QPalette pal = combo->palette();
-  pal.setColor(QPalette::Base, cbColorBkg_);
-  pal.setColor(QPalette::Button, cbColorBkg_);
-  pal.setColor(QPalette::Text, cbColorText_);
-  pal.setColor(QPalette::ButtonText, cbColorText_);
-  pal.setColor(QPalette::Highlight, cbColorBkgSelected_);
-  pal.setColor(QPalette::HighlightedText, cbColorTextSelected_);
-  combo->setPalette(pal);
+  ColourComboBox(*combo);
   combo->setFont(font());
   combo->addItems(item.ComboItems);
   combo->setCurrentIndex(item.ComboIndex);
@@ -255,6 +248,17 @@ TLBComboBox* TChckLBCB::CreateComboBox(TBoxItem& item) {
   }
   item.ComboBox = combo;
   return combo;
+}
+
+void TChckLBCB::ColourComboBox(TLBComboBox& combo) const {
+  QPalette pal = combo.palette();
+  pal.setColor(QPalette::Base, cbColorBkg_);
+  pal.setColor(QPalette::Button, cbColorBkg_);
+  pal.setColor(QPalette::Text, cbColorText_);
+  pal.setColor(QPalette::ButtonText, cbColorText_);
+  pal.setColor(QPalette::Highlight, cbColorBkgSelected_);
+  pal.setColor(QPalette::HighlightedText, cbColorTextSelected_);
+  combo.setPalette(pal);
 }
 
 void TChckLBCB::DestroyComboBox(TBoxItem& item) {

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPainter>
+#include <QTextLayout>
 #include <QTimer>
 #include <qdrawutil.h>
 
@@ -107,6 +108,32 @@ void TPictureListBox::ReportInvalid(int index) {
   });
 }
 
+// Wrapped at word boundaries and, as a narrow list may need more lines than
+// the item holds, not clipped to the rectangle's height; a word wider than the
+// rectangle is cut with an ellipsis.
+void TPictureListBox::DrawCaption(QPainter& canvas, const QRect& rect, int align,
+                                  const QString& text) {
+  const QFontMetrics metrics = canvas.fontMetrics();
+  QTextLayout layout(text, canvas.font());
+  QTextOption option;
+  option.setWrapMode(QTextOption::WordWrap);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  QStringList lines;
+  for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+    line.setLineWidth(rect.width());
+    lines << text.mid(line.textStart(), line.textLength()).trimmed();
+  }
+  layout.endLayout();
+  int y = rect.top();
+  for (const QString& line : lines) {
+    const QString shown = metrics.elidedText(line, Qt::ElideRight, std::max(0, rect.width()));
+    canvas.drawText(QRect(rect.left(), y, rect.width(), metrics.height()),
+                    align | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, shown);
+    y += metrics.height();
+  }
+}
+
 void TPictureListBox::DrawItem(QPainter& canvas, int index, const QRect& rect,
                                TOwnerDrawState state) {
   const int pictureIndex = PictureIndex(index);
@@ -180,9 +207,7 @@ void TPictureListBox::DrawItem(QPainter& canvas, int index, const QRect& rect,
     }
   }
   textRect.setBottom(std::max(textRect.bottom(), bottom - 1));
-  // Wrapped at word boundaries and not clipped to the item, as the caption
-  // of a narrow list may need another line.
-  canvas.drawText(textRect, align | Qt::AlignTop | Qt::TextWordWrap | Qt::TextDontClip, item(index)->text());
+  DrawCaption(canvas, textRect, align, item(index)->text());
   if (selected) qDrawWinPanel(&canvas, rect, palette(), true, nullptr);
 }
 

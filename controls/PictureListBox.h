@@ -65,6 +65,7 @@ class TPictureListBox : public QListWidget, public TRowColors {
  private:
   friend class TPictureListDelegate;
   void ReportInvalid(int index);
+  static void DrawCaption(QPainter& canvas, const QRect& rect, int align, const QString& text);
 
   QList<QPixmap> imageList_;
   int offset_ = 4;

@@ -99,6 +99,18 @@ TEST_F(PictureListBoxTest, LongCentredCaptionWrapsBelowThePicture) {
   }
   ASSERT_GE(firstTextRow, item.top() + 4 + 32 + 4);
   EXPECT_GT(lastTextRow - firstTextRow, lineHeight);
+
+  // A word wider than the item is cut, not spilled over its left edge.
+  box.item(0)->setText(QStringLiteral("Unbreakablecaptionwordthatisfartoowidetofit"));
+  const QImage cut = Shot();
+  auto inked = [&cut, &item](int x) {  // below the picture
+    for (int y = item.top() + 4 + 32 + 4; y <= item.bottom(); ++y) {
+      if (cut.pixelColor(x, y).lightness() < 160) return true;
+    }
+    return false;
+  };
+  EXPECT_FALSE(inked(0) || inked(1));
+  EXPECT_TRUE(inked(cut.width() / 2));
 }
 
 TEST_F(PictureListBoxTest, UnusableImageIndexIsReportedOnceAndLeavesTheItemBlank) {
