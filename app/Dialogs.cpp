@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <deque>
+#include <functional>
 
 namespace hw::app {
 
@@ -72,6 +73,15 @@ void Record(TShownDialog::Kind kind, const QString& title, const QString& text,
   answers().shown.push_back({kind, title, Lines(text), buttons});
 }
 
+// A file or folder picker: the queued name when answering, else the user's.
+std::optional<QString> PickPath(TShownDialog::Kind kind, const QString& title,
+                                const QString& start, const std::function<QString()>& ask) {
+  Record(kind, title, start);
+  QString name = Answered() ? Take(answers().fileNames).value_or(QString()) : ask();
+  if (name.isEmpty()) return std::nullopt;
+  return name;
+}
+
 // Modal box with buttons left to right; the position pressed or -1.
 int RunBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
            const QStringList& captions) {
@@ -124,29 +134,20 @@ int Dialogs::Choice(QWidget* parent, const QString& title, const QStringList& li
 
 std::optional<QString> Dialogs::OpenFileName(QWidget* parent, const QString& title,
                                              const QString& folder, const QString& filter) {
-  Record(TShownDialog::OpenFile, title, folder);
-  QString name = Answered() ? Take(answers().fileNames).value_or(QString())
-                            : QFileDialog::getOpenFileName(parent, title, folder, filter);
-  if (name.isEmpty()) return std::nullopt;
-  return name;
+  return PickPath(TShownDialog::OpenFile, title, folder,
+                  [&] { return QFileDialog::getOpenFileName(parent, title, folder, filter); });
 }
 
 std::optional<QString> Dialogs::SaveFileName(QWidget* parent, const QString& title,
                                              const QString& file, const QString& filter) {
-  Record(TShownDialog::SaveFile, title, file);
-  QString name = Answered() ? Take(answers().fileNames).value_or(QString())
-                            : QFileDialog::getSaveFileName(parent, title, file, filter);
-  if (name.isEmpty()) return std::nullopt;
-  return name;
+  return PickPath(TShownDialog::SaveFile, title, file,
+                  [&] { return QFileDialog::getSaveFileName(parent, title, file, filter); });
 }
 
 std::optional<QString> Dialogs::ExistingFolder(QWidget* parent, const QString& title,
                                                const QString& folder) {
-  Record(TShownDialog::Folder, title, folder);
-  QString name = Answered() ? Take(answers().fileNames).value_or(QString())
-                            : QFileDialog::getExistingDirectory(parent, title, folder);
-  if (name.isEmpty()) return std::nullopt;
-  return name;
+  return PickPath(TShownDialog::Folder, title, folder,
+                  [&] { return QFileDialog::getExistingDirectory(parent, title, folder); });
 }
 
 std::optional<QString> Dialogs::InputText(QWidget* parent, const QString& title,
