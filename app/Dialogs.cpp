@@ -141,7 +141,11 @@ std::optional<QString> Dialogs::OpenFileName(QWidget* parent, const QString& tit
 std::optional<QString> Dialogs::SaveFileName(QWidget* parent, const QString& title,
                                              const QString& file, const QString& filter) {
   return PickPath(TShownDialog::SaveFile, title, file,
-                  [&] { return QFileDialog::getSaveFileName(parent, title, file, filter); });
+                  [&] {
+                    // The callers ask about an existing file themselves.
+                    return QFileDialog::getSaveFileName(parent, title, file, filter, nullptr,
+                                                        QFileDialog::DontConfirmOverwrite);
+                  });
 }
 
 std::optional<QString> Dialogs::ExistingFolder(QWidget* parent, const QString& title,

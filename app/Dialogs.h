@@ -44,7 +44,7 @@ class Dialogs {
   // box was closed otherwise.
   static int Choice(QWidget* parent, const QString& title, const QStringList& lines,
                     const QStringList& buttons, TUserDlgIcon icon);
-  // Host paths; none when cancelled.
+  // Host paths; none when cancelled. Saving does not ask about an existing file.
   static std::optional<QString> OpenFileName(QWidget* parent, const QString& title,
                                              const QString& folder, const QString& filter);
   static std::optional<QString> SaveFileName(QWidget* parent, const QString& title,

@@ -257,6 +257,16 @@ void TFormRegFix::ChBSaveUndoClick() {
   BUndoFile->setEnabled(ChBSaveUndo->isChecked());
 }
 
+void TFormRegFix::BUndoFileClick() {
+  auto chosen = Dialogs::SaveFileName(this, InterfaceText(9), EUndoFile->text(),
+                                      QStringLiteral("Regedit files (*.reg)"));
+  if (!chosen) return;
+  // A name without an extension gets the backup's; dots in folder names do not count.
+  QString path = *chosen;
+  if (!path.mid(path.lastIndexOf('/') + 1).contains('.')) path += QStringLiteral(".reg");
+  EUndoFile->setText(path);
+}
+
 void TFormRegFix::BitBtnBackClick() {
   switch (Page()) {
     case pgSettings2: ShowPage(pgSettings1); break;

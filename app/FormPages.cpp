@@ -309,6 +309,7 @@ QWidget* TFormRegFix::CreateFixIt() {
   PanelUndo->setFixedHeight(BUndoFile->y() + BUndoFile->sizeHint().height());
   PanelUndo->installEventFilter(this);
   connect(ChBSaveUndo, &QCheckBox::clicked, this, [this] { ChBSaveUndoClick(); });
+  connect(BUndoFile, &QPushButton::clicked, this, [this] { BUndoFileClick(); });
 
   auto* right = new QVBoxLayout;
   right->setContentsMargins(kInset, kInset, kInset, kInset);

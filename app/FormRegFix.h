@@ -122,6 +122,7 @@ class TFormRegFix : public QWidget {
   void BitBtnHelpClick();
   void BitBtnInfoClick();
   void ChBSaveUndoClick();
+  void BUndoFileClick();
   void FormResize();
   void Splitter1Moved();
   void PopupMenu1Popup();

@@ -135,6 +135,16 @@ TEST_F(FormFlowTest, RegistryAndFixItPagesFollowTheScanState) {
   EXPECT_EQ(Child<QLineEdit>("EUndoFile")->text(),
             QString::fromStdString(form().BackupFolder().string()) +
                 today.toString(QStringLiteral("yyyy_MM_dd")) + ".reg");
+  const std::pair<QString, QString> browsed[] = {{"/backups.d/undo", "/backups.d/undo.reg"},
+                                                 {"/b/undo.txt", "/b/undo.txt"}};
+  for (const auto& [chosen, shown] : browsed) {
+    app::Dialogs::setNextFileName(chosen);
+    Click("BUndoFile");
+    EXPECT_EQ(Child<QLineEdit>("EUndoFile")->text(), shown);
+  }
+  app::Dialogs::setNextFileName({});  // cancelled: unchanged
+  Click("BUndoFile");
+  EXPECT_EQ(Child<QLineEdit>("EUndoFile")->text(), "/b/undo.txt");
   QTest::mouseClick(Child<QCheckBox>("ChBSaveUndo"), Qt::LeftButton);
   EXPECT_FALSE(Child<QLineEdit>("EUndoFile")->isEnabled());
   EXPECT_FALSE(Child<QPushButton>("BUndoFile")->isEnabled());
