@@ -303,8 +303,8 @@ int TChckLBCB::HorzScrollPos() const { return horizontalScrollBar()->value(); }
 void TChckLBCB::RepaintMark(int index) {
   const QRect row = ItemRect(index);
   if (row.isEmpty()) return;
-  viewport()->update(QRect(row.left() + offset_ - HorzScrollPos(), row.top(), itemHeight_,
-                           row.height()));
+  viewport()->update(
+      QRect(row.left() + offset_ - HorzScrollPos(), row.top(), itemHeight_, row.height()));
 }
 
 int TChckLBCB::TextWidth(const QString& text) const {
@@ -446,8 +446,7 @@ void TChckLBCB::keyPressEvent(QKeyEvent* event) {
   if (selectionTouched_ && OnClick) OnClick(this);
 }
 
-void TChckLBCB::selectionChanged(const QItemSelection& selected,
-                                 const QItemSelection& deselected) {
+void TChckLBCB::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
   QListView::selectionChanged(selected, deselected);
   selectionTouched_ = true;
 }

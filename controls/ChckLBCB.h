@@ -27,7 +27,12 @@ class TChckLBCB;
 class TChckLBCBModel;
 
 // The order in which a click on the mark cycles the check states.
-enum TCheckOrder { coUncheckCheckGray4, coUncheckGrayCheck4, coUncheck4CheckGray, coUncheck4GrayCheck };
+enum TCheckOrder {
+  coUncheckCheckGray4,
+  coUncheckGrayCheck4,
+  coUncheck4CheckGray,
+  coUncheck4GrayCheck
+};
 
 // Check state of a row; the value is also the index of its bitmap.
 enum TCheckMarkState : std::uint8_t { cbChecked = 0, cbGrayed = 1, cbUnchecked = 2, cbFourth = 3 };

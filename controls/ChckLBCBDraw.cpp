@@ -91,8 +91,8 @@ void TChckLBCB::PaintRow(QPainter& painter, int index, const QRect& viewportRect
 
 void TChckLBCB::DrawItem(QPainter& canvas, int index, QRect rect, TOwnerDrawState state) {
   TBoxItem& item = *boxItems_[index];
-  if (showComboBoxes_ && showCBoxFocusedOnly_ && item.ComboBox != nullptr &&
-      !(state & odFocused) && index != ItemIndex()) {
+  if (showComboBoxes_ && showCBoxFocusedOnly_ && item.ComboBox != nullptr && !(state & odFocused) &&
+      index != ItemIndex()) {
     DestroyComboBox(item);
   }
   const bool selected = state & odSelected;
@@ -153,8 +153,8 @@ void TChckLBCB::DrawCheckFrame(QPainter& canvas, const QRect& box, TCheckMarkSta
     canvas.setBrush(palette().color(QPalette::Base));
     canvas.drawRect(box.adjusted(0, 0, -1, -1));
     if (state == cbChecked || state == cbGrayed) {
-      const QColor mark = state == cbChecked ? palette().color(QPalette::Text)
-                                             : palette().color(QPalette::Mid);
+      const QColor mark =
+          state == cbChecked ? palette().color(QPalette::Text) : palette().color(QPalette::Mid);
       canvas.setPen(QPen(mark, std::max(1, box.width() / 7)));
       const QRectF r = QRectF(box).adjusted(box.width() * 0.2, box.height() * 0.2,
                                             -box.width() * 0.2, -box.height() * 0.2);
@@ -282,8 +282,8 @@ void TChckLBCB::PlaceComboBox(int index, QRect rect, TOwnerDrawState state) {
   const int left = std::max(0, rect.left() - scroll);
   TLBComboBox* combo = item->ComboBox != nullptr ? item->ComboBox : CreateComboBox(*item);
   const int height = combo->sizeHint().height();
-  const int top = comboBoxTop_ == -1 ? rect.top() + rect.height() - height - 1
-                                     : rect.top() + comboBoxTop_;
+  const int top =
+      comboBoxTop_ == -1 ? rect.top() + rect.height() - height - 1 : rect.top() + comboBoxTop_;
   const int boxLeft = comboBoxLeft_ == -1 ? left : left + comboBoxLeft_;
   const int width = comboBoxWidth_ == -1 ? right - boxLeft : comboBoxWidth_;
   const QRect geometry(boxLeft, top, std::max(0, width), height);

@@ -1,12 +1,12 @@
 #include "controls/PictureListBox.h"
 
+#include <qdrawutil.h>
 #include <QAbstractItemDelegate>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPainter>
 #include <QTextLayout>
 #include <QTimer>
-#include <qdrawutil.h>
 
 namespace hw {
 

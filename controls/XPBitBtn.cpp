@@ -113,13 +113,12 @@ void TXPBitBtn::paintEvent(QPaintEvent* event) {
 
   const QRect textRect = TextRect();
   const QString caption = DisplayedCaption();
-  style()->drawItemText(&painter, textRect, Qt::AlignCenter | Qt::TextShowMnemonic,
-                        option.palette, isEnabled(), caption, QPalette::ButtonText);
+  style()->drawItemText(&painter, textRect, Qt::AlignCenter | Qt::TextShowMnemonic, option.palette,
+                        isEnabled(), caption, QPalette::ButtonText);
   if (icon().isNull()) return;
   const QSize glyphSize = iconSize();
   const int textWidth = std::min(
-      fontMetrics().horizontalAdvance(QString(caption).remove(QLatin1Char('&'))),
-      textRect.width());
+      fontMetrics().horizontalAdvance(QString(caption).remove(QLatin1Char('&'))), textRect.width());
   const int x = (width() - textWidth - spacing_ - glyphSize.width()) / 2;
   const int y = (height() - glyphSize.height()) / 2;
   painter.drawPixmap(x, y, isEnabled() ? icon().pixmap(glyphSize) : DisabledGlyph());

@@ -254,6 +254,18 @@ TEST_F(ChckLBCBTest, ComboBoxFollowsTheFocusedRowAndRelaysItsEvents) {
   combo->hidePopup();
   EXPECT_EQ(events, (std::vector<std::string>{"dropdown", "closeup"}));
 
+  // The closed field of an owner-drawn box is drawn by the list's handler,
+  // with the row's selection colours by default.
+  const QImage field = combo->grab().toImage();
+  EXPECT_GT(test::CountColour(field, field.rect(), list.ColorBkgSelected()), 0);
+  std::vector<std::pair<int, TOwnerDrawState>> drawn;
+  list.OnDrawComboBox = [&drawn](TLBComboBox*, QPainter&, int index, const QRect&,
+                                 TOwnerDrawState state) { drawn.emplace_back(index, state); };
+  combo->grab();
+  ASSERT_EQ(drawn.size(), 1u);
+  EXPECT_EQ(drawn[0].first, 2);
+  EXPECT_TRUE(drawn[0].second & odComboBoxEdit);
+
   // Focus moves on: the old row loses its box, keeping its choice.
   QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, TextPoint(2));
   Settle();
@@ -281,8 +293,8 @@ TEST_F(ChckLBCBTest, RowHeightFollowsFontBitmapsAndFixedSize) {
   list.SetFixedSize(false);
   EXPECT_EQ(list.ItemHeight(), fontHeight);
 
-  for (auto set : {&TChckLBCB::SetBmpChecked, &TChckLBCB::SetBmpGrayed,
-                   &TChckLBCB::SetBmpUnchecked, &TChckLBCB::SetBmpEmpty}) {
+  for (auto set : {&TChckLBCB::SetBmpChecked, &TChckLBCB::SetBmpGrayed, &TChckLBCB::SetBmpUnchecked,
+                   &TChckLBCB::SetBmpEmpty}) {
     (list.*set)(Square(20, Qt::green));
   }
   list.setFont(QFont(small.family(), 7));

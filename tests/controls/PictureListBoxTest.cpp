@@ -77,10 +77,11 @@ TEST_F(PictureListBoxTest, OnlyTheSelectedItemIsFramed) {
   const QRect first = box.visualItemRect(box.item(0));
   const QRect second = box.visualItemRect(box.item(1));
   // The sunken edge replaces the background along the item's border.
-  EXPECT_EQ(test::CountColour(image, QRect(first.left(), first.top(), first.width(), 1),
-                              Qt::gray), 0);
-  EXPECT_EQ(test::CountColour(image, QRect(second.left(), second.top(), second.width(), 1),
-                              Qt::white), second.width());
+  EXPECT_EQ(test::CountColour(image, QRect(first.left(), first.top(), first.width(), 1), Qt::gray),
+            0);
+  EXPECT_EQ(
+      test::CountColour(image, QRect(second.left(), second.top(), second.width(), 1), Qt::white),
+      second.width());
 }
 
 TEST_F(PictureListBoxTest, LongCentredCaptionWrapsBelowThePicture) {
@@ -137,8 +138,8 @@ TEST_F(PictureListBoxTest, IndexBeyondTheImagesDrawsTheTextAlone) {
   const QRect item = box.visualItemRect(box.item(1));
   // Without a picture the text starts two offsets below the top.
   const int lineHeight = box.fontMetrics().height();
-  EXPECT_GT(test::CountColour(image, QRect(0, item.top() + 8, image.width(), lineHeight),
-                              Qt::black), 0);
+  EXPECT_GT(
+      test::CountColour(image, QRect(0, item.top() + 8, image.width(), lineHeight), Qt::black), 0);
   EXPECT_TRUE(messages.isEmpty());
 }
 

@@ -49,6 +49,26 @@ TEST(XPBitBtnTest, StateFollowsHoverPressAndDisabling) {
   EXPECT_EQ(button.ThemeState(), pbsDefaulted);
 }
 
+TEST(XPBitBtnTest, EnteringAndLeavingRepaintTheButton) {
+  TXPBitBtn button(QStringLiteral("Back"));
+  button.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
+  QCoreApplication::processEvents();
+  struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+      paints += event->type() == QEvent::Paint;
+      return false;
+    }
+  } counter;
+  button.installEventFilter(&counter);
+  for (bool inside : {true, false}) {
+    Hover(button, inside);
+    QCoreApplication::processEvents();
+  }
+  EXPECT_EQ(counter.paints, 2);
+}
+
 TEST(XPBitBtnTest, CaptionTooWideEndsInAnEllipsis) {
   TXPBitBtn button(QStringLiteral("Save found entries in a text file"));
   button.SetGlyph(RedGlyph());
