@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSplitter>
 
 #include "Version.h"
 #include "app/Dialogs.h"
@@ -181,7 +182,8 @@ void TFormRegFix::LoadSettings() {
     resize(w.Width, w.Height);
     if (w.Left && w.Top) move(*w.Left, *w.Top);
   }
-  PictureListBox1->setFixedWidth(w.OutWidth);
+  outWidth_ = w.OutWidth;
+  Splitter1->setSizes({outWidth_, std::max(1, width() - outWidth_)});
   ChBSaveUndo->setChecked(w.SaveUndo);
   UndoPath = settings.UndoPath;
   LastTextDir = settings.LastTextDir;
@@ -201,7 +203,7 @@ TSettings TFormRegFix::CurrentSettings() const {
     w.Left = x();
     w.Top = y();
   }
-  w.OutWidth = PictureListBox1->width();
+  w.OutWidth = outWidth_;
   w.SaveUndo = ChBSaveUndo->isChecked();
   settings.UndoPath = UndoPath;
   settings.Categories = engine_.Categories;

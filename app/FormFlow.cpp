@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QSplitter>
 #include <QStackedWidget>
 
 #include "app/Dialogs.h"
@@ -316,7 +317,10 @@ void TFormRegFix::miCheckwebsitefornewversionClick() {
   if (work_) work_->CheckForNewVersion(*this);
 }
 
-void TFormRegFix::Splitter1Moved() { PictureListBox1->viewport()->update(); }
+void TFormRegFix::Splitter1Moved() {
+  outWidth_ = Splitter1->sizes().value(0, outWidth_);
+  PictureListBox1->viewport()->update();
+}
 
 void TFormRegFix::PopupMenu1Popup() { UpdateControls(); }
 

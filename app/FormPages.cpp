@@ -66,6 +66,7 @@ QListWidget* List(QWidget* parent, const char* name, bool multi) {
 
 void TFormRegFix::CreateControls() {
   setMinimumSize(560, 400);
+  setWindowIcon(QIcon(Picture(QStringLiteral("logo"))));
   resize(kDesignWidth, kDesignHeight);
 
   Notebook1 = Named(new QStackedWidget(this), "Notebook1");
@@ -272,10 +273,10 @@ QWidget* TFormRegFix::CreateRegistry() {
                            "category-shared-dlls"})
     pictures << Picture(QString::fromLatin1(name));
   PictureListBox1->SetImageList(pictures);
-  PictureListBox1->setFixedWidth(131);
   Splitter1->addWidget(PictureListBox1);
   Splitter1->addWidget(ChckListBox1);
   Splitter1->setStretchFactor(1, 1);
+  Splitter1->setSizes({outWidth_, kDesignWidth - outWidth_});
   connect(Splitter1, &QSplitter::splitterMoved, this, [this] { Splitter1Moved(); });
   for (QWidget* list : {static_cast<QWidget*>(PictureListBox1), static_cast<QWidget*>(ChckListBox1)}) {
     list->setContextMenuPolicy(Qt::CustomContextMenu);

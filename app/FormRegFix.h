@@ -293,6 +293,7 @@ class TFormRegFix : public QWidget {
   TSearchFolderList pathsPage_;
   TExcludedDriveList drivesPage_;
   TWizardWork* work_ = nullptr;
+  int outWidth_ = 131;  // the category list's width on the Registry page
   bool closing_ = false;
   bool created_ = false;
   int helpContext_ = 100;
