@@ -16,8 +16,7 @@ namespace hw::app {
 namespace fs = std::filesystem;
 
 struct TPrefixSession::Parts {
-  Parts(platform::WinePrefixStore& store)
-      : api(store), files(store.prefix(), api) {}
+  Parts(platform::WinePrefixStore& store) : api(store), files(store.prefix(), api) {}
   platform::StoreRegistryApi api;
   platform::PrefixFileSystem files;
   platform::EventPump pump;
@@ -34,8 +33,11 @@ std::unique_ptr<TPrefixSession> TPrefixSession::Open(const fs::path& prefix) {
 }
 
 TAppContext TPrefixSession::Context(fs::path programFolder, std::vector<std::string> args) {
-  return {parts_->api, parts_->files, parts_->pump,
-          PrefixSettingsLocation(parts_->api, *store_), std::move(programFolder),
+  return {parts_->api,
+          parts_->files,
+          parts_->pump,
+          PrefixSettingsLocation(parts_->api, *store_),
+          std::move(programFolder),
           std::move(args)};
 }
 

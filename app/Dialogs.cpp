@@ -74,8 +74,8 @@ void Record(TShownDialog::Kind kind, const QString& title, const QString& text,
 }
 
 // A file or folder picker: the queued name when answering, else the user's.
-std::optional<QString> PickPath(TShownDialog::Kind kind, const QString& title,
-                                const QString& start, const std::function<QString()>& ask) {
+std::optional<QString> PickPath(TShownDialog::Kind kind, const QString& title, const QString& start,
+                                const std::function<QString()>& ask) {
   Record(kind, title, start);
   QString name = Answered() ? Take(answers().fileNames).value_or(QString()) : ask();
   if (name.isEmpty()) return std::nullopt;
@@ -140,12 +140,11 @@ std::optional<QString> Dialogs::OpenFileName(QWidget* parent, const QString& tit
 
 std::optional<QString> Dialogs::SaveFileName(QWidget* parent, const QString& title,
                                              const QString& file, const QString& filter) {
-  return PickPath(TShownDialog::SaveFile, title, file,
-                  [&] {
-                    // The callers ask about an existing file themselves.
-                    return QFileDialog::getSaveFileName(parent, title, file, filter, nullptr,
-                                                        QFileDialog::DontConfirmOverwrite);
-                  });
+  return PickPath(TShownDialog::SaveFile, title, file, [&] {
+    // The callers ask about an existing file themselves.
+    return QFileDialog::getSaveFileName(parent, title, file, filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
+  });
 }
 
 std::optional<QString> Dialogs::ExistingFolder(QWidget* parent, const QString& title,

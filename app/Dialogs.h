@@ -59,7 +59,7 @@ class Dialogs {
   // Without a queued answer an auto-answered dialog returns its "no" answer:
   // No (or OK), -1, cancelled.
   static void setAutoAnswer(bool on);
-  static void setNextAnswer(int answer);  // MessageDlg button or Choice position
+  static void setNextAnswer(int answer);             // MessageDlg button or Choice position
   static void setNextFileName(const QString& name);  // file and folder pickers; empty: cancel
   static void setNextText(const std::optional<QString>& text);  // InputText
   static const std::vector<TShownDialog>& Shown();

@@ -102,7 +102,8 @@ bool TFormRegFix::FormCreate() {
   try {
     exclusions_.Load(kWelcomeCategories, &settingsStore_.StoredLists());
   } catch (const EMissingDefaultsFile& missing) {
-    Dialogs::MessageDlg(this, Message(3) + " \"" + QString::fromStdString(missing.FileName()) + "\"",
+    Dialogs::MessageDlg(this,
+                        Message(3) + " \"" + QString::fromStdString(missing.FileName()) + "\"",
                         TMsgDlgType::mtError, mbOK);
     FormClose();
     return false;
@@ -154,13 +155,12 @@ void TFormRegFix::FormClose() {
 
 void TFormRegFix::Uninstall() {
   if (settingsStore_.Uninstalled() || !FolderExists(backupFolder_)) return;
-  const QString text = Message(26) + '\r' + QString::fromStdString(backupFolder_.string()) + "?\r" +
-                       Message(27);
+  const QString text =
+      Message(26) + '\r' + QString::fromStdString(backupFolder_.string()) + "?\r" + Message(27);
   if (Dialogs::MessageDlg(this, text, TMsgDlgType::mtConfirmation, mbYes | mbNo) == mbYes) {
     std::error_code error;
     fs::remove_all(backupFolder_, error);
-    if (error)
-      Dialogs::ShowMessage(this, QString::fromStdString(error.message()));
+    if (error) Dialogs::ShowMessage(this, QString::fromStdString(error.message()));
     return;
   }
   try {

@@ -109,8 +109,8 @@ void TFormRegFix::ScanStatus(TAnalyzClass& engine) {
                    QString::fromStdString(engine.KeyPath));
 }
 
-void TFormRegFix::SetButton(QPushButton* button, bool visible, bool enabled,
-                            const QString& caption, int glyph) {
+void TFormRegFix::SetButton(QPushButton* button, bool visible, bool enabled, const QString& caption,
+                            int glyph) {
   button->setVisible(visible);
   button->setEnabled(enabled);
   button->setText(caption);
@@ -148,8 +148,7 @@ void TFormRegFix::Notebook1PageChanged() {
       SetButton(BitBtnNext, true, true, QStringLiteral("Fix it!"), 4);
       SetButton(BitBtnCancel, true, true, cancel, 3);
       break;
-    default:
-      break;
+    default: break;
   }
   BitBtnHelp->setVisible(true);
   BitBtnHelp->setEnabled(true);
@@ -162,8 +161,7 @@ void TFormRegFix::Notebook1PageChanged() {
 void TFormRegFix::UpdateControls() {
   // 1. Default exclusions can be neither edited nor removed.
   const int position = ListBoxExcludedEntries->currentRow();
-  const bool own =
-      ListBoxExcludedEntries->selectedItems().size() > 0 && editor_.CanEdit(position);
+  const bool own = ListBoxExcludedEntries->selectedItems().size() > 0 && editor_.CanEdit(position);
   BitBtnRemoveExcludedEntry->setEnabled(own);
   BitBtnEditExcludedEntry->setEnabled(own);
   // 2.
@@ -180,12 +178,12 @@ void TFormRegFix::UpdateControls() {
       entry = static_cast<const TEntry*>(item->Data);
   int entryCategory = -1;
   if (entry) entryCategory = entry->Category;
-  const bool folderCategory = entryCategory >= 0 && entryCategory != acEmptyKeys &&
-                              entryCategory != acInvalidExts;
+  const bool folderCategory =
+      entryCategory >= 0 && entryCategory != acEmptyKeys && entryCategory != acInvalidExts;
   miOpenFolder->setEnabled(entry && folderCategory);
   if (entry)
-    miAddtoexcludedentrieslist->setText(FormatText(
-        InterfaceText(82), QString::fromStdString(table_[entryCategory].DisplayName)));
+    miAddtoexcludedentrieslist->setText(
+        FormatText(InterfaceText(82), QString::fromStdString(table_[entryCategory].DisplayName)));
   miOpenRegistryKey->setEnabled(entry != nullptr);
   miAddtoexcludedentrieslist->setEnabled(entry != nullptr);
   // 5.

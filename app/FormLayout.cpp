@@ -69,7 +69,8 @@ QPixmap TFormRegFix::PaintSidePicture(bool welcome) const {
   // The overlays carry their own transparency.
   const QPixmap caption = Picture(QStringLiteral("side-caption"));
   const QPixmap logo = Picture(QStringLiteral("logo"));
-  const QPixmap motif = Picture(welcome ? QStringLiteral("side-welcome") : QStringLiteral("side-fixit"));
+  const QPixmap motif =
+      Picture(welcome ? QStringLiteral("side-welcome") : QStringLiteral("side-fixit"));
   if (!caption.isNull()) painter.drawPixmap(8, height - 10 - caption.height(), caption);
   if (!logo.isNull()) painter.drawPixmap(50, height - 10 - logo.height(), logo);
   if (!motif.isNull()) painter.drawPixmap(width - 20 - motif.width(), 10, motif);

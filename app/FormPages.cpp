@@ -227,8 +227,8 @@ QWidget* TFormRegFix::CreateSettings2() {
   BitBtnRestoreDefault = Button(PanelExclButtons, "BitBtnRestoreDefault", "Restore defaults");
   auto* buttons = new QVBoxLayout(PanelExclButtons);
   buttons->setContentsMargins(kInset, 0, kInset, 0);
-  for (QPushButton* b : {BitBtnAddExcludedEntry, BitBtnEditExcludedEntry,
-                         BitBtnRemoveExcludedEntry, BitBtnRestoreDefault})
+  for (QPushButton* b : {BitBtnAddExcludedEntry, BitBtnEditExcludedEntry, BitBtnRemoveExcludedEntry,
+                         BitBtnRestoreDefault})
     buttons->addWidget(b);
   buttons->addStretch();
 
@@ -268,9 +268,9 @@ QWidget* TFormRegFix::CreateRegistry() {
   ChckListBox1->SetMultiSelect(true);
   // One picture per category, by category index (file types share the first).
   QList<QPixmap> pictures;
-  for (const char* name : {"category-invalid-paths", "category-empty-keys", "category-fonts",
-                           "category-start-menu", "category-app-paths", "category-help-files",
-                           "category-shared-dlls"})
+  for (const char* name :
+       {"category-invalid-paths", "category-empty-keys", "category-fonts", "category-start-menu",
+        "category-app-paths", "category-help-files", "category-shared-dlls"})
     pictures << Picture(QString::fromLatin1(name));
   PictureListBox1->SetImageList(pictures);
   Splitter1->addWidget(PictureListBox1);
@@ -278,7 +278,8 @@ QWidget* TFormRegFix::CreateRegistry() {
   Splitter1->setStretchFactor(1, 1);
   Splitter1->setSizes({outWidth_, kDesignWidth - outWidth_});
   connect(Splitter1, &QSplitter::splitterMoved, this, [this] { Splitter1Moved(); });
-  for (QWidget* list : {static_cast<QWidget*>(PictureListBox1), static_cast<QWidget*>(ChckListBox1)}) {
+  for (QWidget* list :
+       {static_cast<QWidget*>(PictureListBox1), static_cast<QWidget*>(ChckListBox1)}) {
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list, &QWidget::customContextMenuRequested, this,
             [this, list](const QPoint& at) { PopupMenu1->popup(list->mapToGlobal(at)); });

@@ -56,12 +56,14 @@ void TFormRegFix::NextOnSettings1() {
 
 void TFormRegFix::BInClick() {
   const std::optional<QString> chosen = Dialogs::ExistingFolder(
-      this, PathDialogTitle, QString::fromStdString(context_.Files.ToHostPath("C:\\").value_or("/")));
+      this, PathDialogTitle,
+      QString::fromStdString(context_.Files.ToHostPath("C:\\").value_or("/")));
   if (!chosen) return;
   // The picker shows the host; the lists hold the prefix's Windows paths.
   std::optional<std::string> folder = context_.Files.FromHostPath(chosen->toStdString());
   if (!folder) {
-    Dialogs::ShowMessage(this, tr("The folder \"%1\" is on no drive of this Wine prefix.").arg(*chosen));
+    Dialogs::ShowMessage(this,
+                         tr("The folder \"%1\" is on no drive of this Wine prefix.").arg(*chosen));
     return;
   }
   if (auto refused = pathsPage_.AddChosenFolder(*folder, lang_))

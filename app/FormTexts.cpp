@@ -20,8 +20,8 @@ QString TFormRegFix::FormatText(QString format, const QString& arg) {
 
 void TFormRegFix::ApplyTexts() {
   if (lang_.Load() != TLang::kLoaded) {
-    Dialogs::MessageDlg(this, QStringLiteral("Error in language pack"),
-                        TMsgDlgType::mtInformation, mbOK);
+    Dialogs::MessageDlg(this, QStringLiteral("Error in language pack"), TMsgDlgType::mtInformation,
+                        mbOK);
     return;
   }
   auto I = [this](int n) { return InterfaceText(n); };
@@ -43,8 +43,8 @@ void TFormRegFix::ApplyTexts() {
   BitBtnSettings->setText(I(78));
   Label2->setText(' ' + I(79) + ' ');
   const std::pair<QCheckBox*, int> boxes[] = {
-      {CheckBoxInvalidPaths, 62},   {CheckBoxEmptyKeys, 67},       {CheckBoxInvalidFonts, 29},
-      {CheckBoxObsoleteSM, 52},     {CheckBoxInvalidAppPath, 63},  {CheckBoxInvalidHelpFile, 74},
+      {CheckBoxInvalidPaths, 62},     {CheckBoxEmptyKeys, 67},      {CheckBoxInvalidFonts, 29},
+      {CheckBoxObsoleteSM, 52},       {CheckBoxInvalidAppPath, 63}, {CheckBoxInvalidHelpFile, 74},
       {CheckBoxInvalidSharedDLLs, 93}};
   for (const auto& [box, n] : boxes) box->setText(I(n));
   Label1->setText(I(65));
@@ -60,9 +60,9 @@ void TFormRegFix::ApplyTexts() {
   miHelpindex->setText(I(47));
   miCheckwebsitefornewversion->setText(I(94));
   const std::pair<QAction*, int> items[] = {
-      {miPick, 83},         {miPickselectedentries, 84},        {miUnPickselectedentries, 88},
-      {miPickallentries, 22}, {miUnpickallentries, 23},         {miOpenRegistryKey, 80},
-      {miOpenFolder, 81},   {miSavefoundentriesintextfile, 96}, {miPrintallfoundentries, 97}};
+      {miPick, 83},           {miPickselectedentries, 84},        {miUnPickselectedentries, 88},
+      {miPickallentries, 22}, {miUnpickallentries, 23},           {miOpenRegistryKey, 80},
+      {miOpenFolder, 81},     {miSavefoundentriesintextfile, 96}, {miPrintallfoundentries, 97}};
   for (const auto& [item, n] : items) item->setText(I(n));
 
   // Texts that depend on the page or on the category names follow at once.
@@ -74,7 +74,8 @@ void TFormRegFix::ApplyTexts() {
 
 void TFormRegFix::FillLanguageList() {
   CBLang->clear();
-  for (const std::string& name : lang_.LanguageNames()) CBLang->addItem(QString::fromStdString(name));
+  for (const std::string& name : lang_.LanguageNames())
+    CBLang->addItem(QString::fromStdString(name));
   const int inUse = lang_.LanguageIndex();
   if (inUse >= 0) CBLang->setCurrentIndex(inUse);
   LLang->setVisible(inUse >= 0);

@@ -18,8 +18,8 @@ THelpWindow::THelpWindow(std::filesystem::path helpFolder, QWidget* parent)
 }
 
 std::filesystem::path THelpWindow::TopicFile(int context) const {
-  return folder_ / (context == 0 ? std::string("index.html")
-                                 : "topic" + std::to_string(context) + ".html");
+  return folder_ /
+         (context == 0 ? std::string("index.html") : "topic" + std::to_string(context) + ".html");
 }
 
 void THelpWindow::ShowTopic(int context) {
@@ -30,8 +30,8 @@ void THelpWindow::ShowTopic(int context) {
     browser_->setSource(QUrl::fromLocalFile(QString::fromStdString(file.string())));
   } else {
     shown_.clear();
-    browser_->setPlainText(tr("The help page %1 is missing.")
-                               .arg(QString::fromStdString(file.string())));
+    browser_->setPlainText(
+        tr("The help page %1 is missing.").arg(QString::fromStdString(file.string())));
   }
   show();
   raise();

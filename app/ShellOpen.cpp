@@ -64,11 +64,11 @@ QString ShellOpenFailureText(int code) {
 int ShellCodeFromXdgOpen(int exitStatus, bool isFolder) {
   switch (exitStatus) {
     case 0: return kSuccess;
-    case 1: return 27;                  // the command line was refused
-    case 2: return isFolder ? 3 : 2;    // the file or folder does not exist
-    case 3: return 31;                  // a required tool is missing
-    case 4: return 31;                  // no program could open it
-    default: return 29;                 // failed for another reason
+    case 1: return 27;                // the command line was refused
+    case 2: return isFolder ? 3 : 2;  // the file or folder does not exist
+    case 3: return 31;                // a required tool is missing
+    case 4: return 31;                // no program could open it
+    default: return 29;               // failed for another reason
   }
 }
 

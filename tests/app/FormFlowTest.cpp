@@ -1,8 +1,8 @@
 // The wizard's flow through its pages, the buttons on each page, Cancel,
 // Help, the layout rules, the category mappings and the language switch.
 
-#include <QCheckBox>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
 #include <QLabel>
@@ -265,7 +265,8 @@ TEST_F(FormFlowTest, LanguageSwitchRelabelsEveryPageAndIsRemembered) {
   EXPECT_NE(form().ComboBoxExcludedEntries->itemText(0), "Invalid paths (excluded entries)");
   EXPECT_EQ(form().ComboBoxExcludedEntries->itemText(0),
             TFormRegFix::FormatText(form().InterfaceText(69), form().InterfaceText(62)));
-  EXPECT_EQ(form().Categories()[acInvalidFonts].DisplayName, form().InterfaceText(29).toStdString());
+  EXPECT_EQ(form().Categories()[acInvalidFonts].DisplayName,
+            form().InterfaceText(29).toStdString());
   EXPECT_EQ(languages->currentIndex(), german);
   Stop();
 
@@ -275,8 +276,8 @@ TEST_F(FormFlowTest, LanguageSwitchRelabelsEveryPageAndIsRemembered) {
 }
 
 TEST(ShellOpenTest, XdgOpenStatusesMapOntoShellCodes) {
-  const std::tuple<int, bool, int> rows[] = {
-      {0, false, 33}, {1, false, 27}, {2, false, 2}, {2, true, 3}, {3, false, 31}, {4, true, 31}};
+  const std::tuple<int, bool, int> rows[] = {{0, false, 33}, {1, false, 27}, {2, false, 2},
+                                             {2, true, 3},   {3, false, 31}, {4, true, 31}};
   for (const auto& [status, folder, code] : rows)
     EXPECT_EQ(app::ShellCodeFromXdgOpen(status, folder), code) << status;
   EXPECT_EQ(app::ShellOpenFailureText(3), "The specified path was not found");

@@ -149,7 +149,8 @@ TEST_F(FormSettingsTest, ExclusionEditorGuardsDefaultsAndStoresUserEntries) {
 
   // Another category, then back: the working copy went into the list.
   form().ComboBoxExcludedEntries->setCurrentIndex(1);
-  EXPECT_EQ(form().ListBoxExcludedEntries->count(), form().Categories()[acInvalidFonts].DefaultCount);
+  EXPECT_EQ(form().ListBoxExcludedEntries->count(),
+            form().Categories()[acInvalidFonts].DefaultCount);
   form().ComboBoxExcludedEntries->setCurrentIndex(0);
   EXPECT_EQ(form().ListBoxExcludedEntries->count(), defaults + 1);
 

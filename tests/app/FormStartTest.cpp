@@ -3,12 +3,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <fstream>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <fstream>
 
 #include "Version.h"
 #include "app/settings/SettingsStore.h"
@@ -80,8 +80,8 @@ TEST_F(FormTest, UninstallAsksOnceAboutTheBackupsAndShowsNoWindow) {
   std::vector<TShownDialog> shown = TakeShown();
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].kind, TShownDialog::MessageBox);
-  EXPECT_TRUE(shown[0].text.contains(QString::fromStdString((program_ / "Backups").string()) +
-                                     "/?\n"))
+  EXPECT_TRUE(
+      shown[0].text.contains(QString::fromStdString((program_ / "Backups").string()) + "/?\n"))
       << shown[0].text.toStdString();
   EXPECT_TRUE(fs::is_directory(program_ / "Backups"));
   Stop();
@@ -106,8 +106,7 @@ TEST_F(FormTest, MissingDefaultFileEndsTheProgramWithMessage3) {
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].kind, TShownDialog::MessageBox);
   EXPECT_EQ(shown[0].text, "Hivewarden cannot start because this file is missing: \"" +
-                               QString::fromStdString((program_ / "exclfont.def").string()) +
-                               "\"");
+                               QString::fromStdString((program_ / "exclfont.def").string()) + "\"");
   EXPECT_TRUE(form().Closing());
   EXPECT_FALSE(form().isVisible());
 }
