@@ -247,8 +247,12 @@ TEST_F(FormFlowTest, StatusPanel0FitsItsText) {
   form().SetStatus(0, "12 entries found");
   QLabel* panel = form().StatusPanels[0];
   EXPECT_EQ(panel->width(), panel->fontMetrics().horizontalAdvance("12 entries found") + 20);
-  form().SetStatus(1, "HKEY_CURRENT_USER");
-  EXPECT_EQ(form().StatusPanels[1]->text(), "HKEY_CURRENT_USER");
+  // The scan shows each key it opens in panel 1.
+  TAnalyzClass& engine = form().Engine();
+  engine.RootName = "HKEY_CURRENT_USER";
+  engine.KeyPath = "Software\\Classes";
+  engine.OnKey(engine);
+  EXPECT_EQ(form().StatusPanels[1]->text(), "Scanning HKEY_CURRENT_USER \\ Software\\Classes");
 }
 
 TEST_F(FormFlowTest, LanguageSwitchRelabelsEveryPageAndIsRemembered) {

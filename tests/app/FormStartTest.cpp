@@ -117,6 +117,18 @@ TEST_F(FormTest, HiddenCategoriesNeedNoDefaultFile) {
   EXPECT_TRUE(Start());
 }
 
+TEST_F(FormTest, WithoutLanguagePacksTheDesignTextsStay) {
+  fs::remove(program_ / "renglish.lng");
+  fs::remove(program_ / "rgerman.lng");
+  ASSERT_TRUE(Start());
+  std::vector<TShownDialog> shown = TakeShown();
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown[0].text, "Error in language pack");
+  EXPECT_FALSE(Child<QComboBox>("CBLang")->isVisible());
+  EXPECT_FALSE(Child<QLabel>("LLang")->isVisible());
+  EXPECT_EQ(Child<QPushButton>("BitBtnSettings")->text(), "Advanced settings");
+}
+
 TEST_F(FormTest, PicturesOfEveryPage) {
   ASSERT_TRUE(Start());
   const fs::path shots = fs::path(HW_SHOTS_DIR) / "gui-pages";
