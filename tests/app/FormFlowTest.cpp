@@ -17,6 +17,7 @@
 #include "app/WizardWork.h"
 #include "results/Entries.h"
 #include "tests/app/FormFixture.h"
+#include "tests/support/FakeFileSystem.h"
 
 namespace hw::test {
 namespace {
@@ -287,6 +288,16 @@ TEST(ShellOpenTest, XdgOpenStatusesMapOntoShellCodes) {
   EXPECT_EQ(app::ShellOpenFailureText(3), "The specified path was not found");
   EXPECT_TRUE(app::ShellOpenFailureText(4).isEmpty());  // not in the table: success
   EXPECT_TRUE(app::ShellOpenFailureText(33).isEmpty());
+}
+
+TEST_F(FormTest, ShellOpenReportsAFolderOffThePrefixDrives) {
+  FakeFileSystem files;  // maps no Windows path onto the host
+  app::Dialogs::ClearShown();
+  EXPECT_FALSE(app::ShellOpen(nullptr, files, "open", "Q:\\Gone\\"));
+  auto shown = TakeShown();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].kind, app::TShownDialog::Message);
+  EXPECT_EQ(shown[0].text, "The specified path was not found");
 }
 
 }  // namespace
