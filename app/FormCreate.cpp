@@ -174,11 +174,11 @@ void TFormRegFix::LoadSettings() {
   TSettings settings = CurrentSettings();
   settingsStore_.LoadSettings(settings);
   const TWindowSettings& w = settings.Window;
-  if (w.WindowState == wsMaximized)
+  // A window closed minimized comes back in its normal state, so it is
+  // never started out of sight.
+  if (w.WindowState == wsMaximized) {
     setWindowState(Qt::WindowMaximized);
-  else if (w.WindowState == wsMinimized)
-    setWindowState(Qt::WindowMinimized);
-  else {
+  } else {
     resize(w.Width, w.Height);
     if (w.Left && w.Top) move(*w.Left, *w.Top);
   }

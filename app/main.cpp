@@ -9,6 +9,7 @@
 #include "app/FormRegFix.h"
 #include "platform/FileIo.h"
 #include "platform/ProgramPlaces.h"
+#include "platform/WinePrefixStore.h"
 
 int main(int argc, char** argv) {
   using namespace hw;
@@ -44,5 +45,8 @@ int main(int argc, char** argv) {
   if (!form.FormCreate()) return 0;
   form.show();
   form.FormShow();
+  // Looking works while Wine runs in the prefix; saving waits until it ends.
+  if (session->Store().readOnly())
+    form.SetStatus(1, QString::fromStdString(session->Store().readOnlyReason()));
   return application.exec();
 }

@@ -9,6 +9,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
@@ -185,6 +186,9 @@ TEST_F(FormFlowTest, HelpOpensThePageTopicAndTheIndex) {
       EXPECT_EQ(form().HelpWindow()->Shown(), file);
     }
   }
+  Click("BitBtnInfo");
+  EXPECT_TRUE(form().PMInfo->isVisible());
+  form().PMInfo->hide();
   form().miHelpindex->trigger();
   EXPECT_EQ(form().HelpWindow()->TopicFile(0).filename(), "index.html");
   form().miAbout->trigger();

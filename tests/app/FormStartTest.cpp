@@ -48,6 +48,8 @@ TEST_F(FormTest, StartsOnWelcomeWithFreshSettings) {
   EXPECT_EQ(form().BackupFolder(), program_ / "Backups" / "");
   EXPECT_TRUE(fs::is_directory(program_ / "Backups"));
   EXPECT_TRUE(Child<QComboBox>("CBLang")->isVisible());
+  // The side picture is as wide as its place and as high as the notebook.
+  EXPECT_EQ(Child<QLabel>("ImageStart")->pixmap().size(), QSize(160, 450 - 35 - 19));
   EXPECT_EQ(form().VersionLine(), QStringLiteral("version %1.%2 build %3")
                                       .arg(version::kVersionText)
                                       .arg(version::kRelease)
