@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <cstdlib>
 #include <fstream>
 
 #include "Version.h"
@@ -129,6 +130,20 @@ TEST_F(FormTest, WithoutLanguagePacksTheDesignTextsStay) {
   EXPECT_FALSE(Child<QComboBox>("CBLang")->isVisible());
   EXPECT_FALSE(Child<QLabel>("LLang")->isVisible());
   EXPECT_EQ(Child<QPushButton>("BitBtnSettings")->text(), "Advanced settings");
+}
+
+TEST(BackupFolderTest, AProgramFolderThatCannotBeWrittenSendsBackupsToTheDataFolder) {
+  TempDir temp;
+  EXPECT_EQ(app::BackupFolder(temp.path()), temp.path() / "Backups" / "");
+  const char* saved = std::getenv("XDG_DATA_HOME");
+  const std::string before = saved ? saved : "";
+  ::setenv("XDG_DATA_HOME", (temp.path() / "data").c_str(), 1);
+  EXPECT_EQ(app::BackupFolder(temp.path() / "missing"),
+            temp.path() / "data" / "hivewarden" / "Backups" / "");
+  if (saved)
+    ::setenv("XDG_DATA_HOME", before.c_str(), 1);
+  else
+    ::unsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(FormTest, PicturesOfEveryPage) {
