@@ -2,6 +2,7 @@
 // else ~/.wine).
 
 #include <QApplication>
+#include <cstdlib>
 #include <iostream>
 
 #include "app/AppContext.h"
@@ -11,33 +12,44 @@
 #include "platform/ProgramPlaces.h"
 #include "platform/WinePrefixStore.h"
 
+namespace {
+
+bool HasDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"})
+    if (const char* value = std::getenv(name); value && *value) return true;
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace hw;
-  QApplication application(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Hivewarden"));
-  app::Dialogs::SetApplicationTitle(QStringLiteral("Hivewarden"));
-
+  // The prefix comes first: without one there is nothing to show, and the
+  // reason is printed even where no window can open.
   const std::string prefix = platform::ResolvePrefix();
   std::unique_ptr<app::TPrefixSession> session;
-  QString failure;
+  std::string failure;
   if (!platform::IsWinePrefix(prefix)) {
-    failure = QStringLiteral(
-                  "There is no Wine prefix at %1.\nSet WINEPREFIX to the prefix to clean, or "
-                  "create one with \"wineboot -i\".")
-                  .arg(QString::fromStdString(prefix));
+    failure = "There is no Wine prefix at " + prefix +
+              ".\nSet WINEPREFIX to the prefix to clean, or create one with \"wineboot -i\".";
   } else {
     try {
       session = app::TPrefixSession::Open(prefix);
     } catch (const platform::FileError& error) {
-      failure = QString::fromUtf8(error.what());
+      failure = error.what();
     }
   }
   if (!session) {
-    std::cerr << "hivewarden: " << failure.toStdString() << "\n";
-    app::Dialogs::ShowMessage(nullptr, failure);
+    std::cerr << "hivewarden: " << failure << "\n";
+    if (HasDisplay()) {
+      QApplication application(argc, argv);
+      app::Dialogs::ShowMessage(nullptr, QString::fromStdString(failure));
+    }
     return 2;
   }
 
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Hivewarden"));
   std::vector<std::string> args(argv + 1, argv + argc);
   app::TAppContext context = session->Context(platform::ExecutableFolder(), args);
   context.Pump.SetHook([] { QCoreApplication::processEvents(); });
