@@ -1,7 +1,6 @@
 #include "cli/ScanCommand.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <ostream>
 #include <sstream>
@@ -75,20 +74,6 @@ bool LoadExclusions(const ScanOptions& options, TAnalyzClass& engine, platform::
 }
 
 }  // namespace
-
-std::filesystem::path ExecutableFolder() {
-  std::error_code error;
-  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::filesystem::current_path(error) : exe.parent_path();
-}
-
-std::string ResolvePrefix(const std::string& option) {
-  if (!option.empty()) return option;
-  if (const char* env = std::getenv("WINEPREFIX"); env && *env) return env;
-  if (const char* home = std::getenv("HOME"); home && *home)
-    return (std::filesystem::path(home) / ".wine").string();
-  return ".wine";
-}
 
 std::filesystem::path DataFolder(const ScanOptions& options) {
   return options.dataDir.empty() ? ExecutableFolder() : std::filesystem::path(options.dataDir);

@@ -10,6 +10,7 @@
 
 #include "cli/CliOptions.h"
 #include "platform/FileSystem.h"
+#include "platform/ProgramPlaces.h"
 #include "platform/RegistryApi.h"
 #include "platform/WinePrefixStore.h"
 
@@ -19,17 +20,14 @@ class TAnalyzClass;
 
 namespace hw::cli {
 
-enum ExitStatus { kNothingFound = 0, kFound = 1, kError = 2 };
+using platform::ExecutableFolder;
+using platform::ResolvePrefix;
 
-// The folder of the running executable, where the default exclusion files ship.
-std::filesystem::path ExecutableFolder();
+enum ExitStatus { kNothingFound = 0, kFound = 1, kError = 2 };
 
 // Where the default exclusion files and the language packs are: --data-dir,
 // else the executable's folder.
 std::filesystem::path DataFolder(const ScanOptions& options);
-
-// The prefix to use: the option, else $WINEPREFIX, else ~/.wine.
-std::string ResolvePrefix(const std::string& option);
 
 // Opens the prefix's registry; null, with the message written, when it cannot.
 std::unique_ptr<platform::WinePrefixStore> OpenPrefix(const std::string& prefix, std::ostream& err);

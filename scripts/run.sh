@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and scans a Wine prefix: $WINEPREFIX, else
-# ~/.wine, else the demo prefix the build makes. Arguments go to
-# `hivewarden-cli scan` (e.g. --categories paths,empty).
+# Installs what is missing, builds, and opens the window on a Wine prefix:
+# $WINEPREFIX, else ~/.wine, else the demo prefix the build makes. Without a
+# display it runs the command-line scan of the same prefix instead; arguments
+# go to `hivewarden-cli scan` then (e.g. --categories paths,empty).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -10,10 +11,19 @@ hw_build >&2
 
 prefix=${WINEPREFIX:-$HOME/.wine}
 if [ ! -f "$prefix/system.reg" ]; then
-  echo "No Wine prefix at $prefix; scanning the demo prefix instead." >&2
+  echo "No Wine prefix at $prefix; using the demo prefix instead." >&2
   prefix="$HW_BUILD/demo-prefix"
 fi
 
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$HW_BUILD/bin/hivewarden" ]; then
+  WINEPREFIX="$prefix" exec "$HW_BUILD/bin/hivewarden"
+fi
+
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display (neither DISPLAY nor WAYLAND_DISPLAY is set); running the command-line scan instead." >&2
+else
+  echo "The window was not built (Qt 6 missing); running the command-line scan instead." >&2
+fi
 status=0
 "$HW_BUILD/bin/hivewarden-cli" scan --prefix "$prefix" "$@" || status=$?
 # 1 means entries were found, which is what a scan is for.

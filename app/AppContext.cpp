@@ -1,0 +1,85 @@
+#include "app/AppContext.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "platform/PrefixFileSystem.h"
+#include "platform/StoreRegistryApi.h"
+#include "platform/Text.h"
+#include "platform/WinePrefixStore.h"
+
+namespace hw::app {
+
+namespace fs = std::filesystem;
+
+struct TPrefixSession::Parts {
+  Parts(platform::WinePrefixStore& store) : api(store), files(store.prefix(), api) {}
+  platform::StoreRegistryApi api;
+  platform::PrefixFileSystem files;
+  platform::EventPump pump;
+};
+
+TPrefixSession::TPrefixSession() = default;
+TPrefixSession::~TPrefixSession() = default;
+
+std::unique_ptr<TPrefixSession> TPrefixSession::Open(const fs::path& prefix) {
+  std::unique_ptr<TPrefixSession> session(new TPrefixSession);
+  session->store_ = platform::WinePrefixStore::open(prefix);
+  session->parts_ = std::make_unique<Parts>(*session->store_);
+  return session;
+}
+
+TAppContext TPrefixSession::Context(fs::path programFolder, std::vector<std::string> args) {
+  return {parts_->api,
+          parts_->files,
+          parts_->pump,
+          PrefixSettingsLocation(parts_->api, *store_),
+          std::move(programFolder),
+          std::move(args)};
+}
+
+bool HasParam(const std::vector<std::string>& args, const std::string& name) {
+  const std::string wanted = platform::toLowerUtf8(name);
+  for (const std::string& arg : args)
+    if (platform::toLowerUtf8(arg) == wanted) return true;
+  return false;
+}
+
+bool FolderExists(const fs::path& path) {
+  std::error_code error;
+  return fs::is_directory(path, error);
+}
+
+fs::path BackupFolder(const fs::path& programFolder) {
+  if (::access(programFolder.c_str(), W_OK) == 0) return programFolder / "Backups" / "";
+  fs::path data;
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+    data = xdg;
+  else if (const char* home = std::getenv("HOME"); home && *home)
+    data = fs::path(home) / ".local" / "share";
+  else
+    data = fs::temp_directory_path();
+  return data / "hivewarden" / "Backups" / "";
+}
+
+TInstanceLock::TInstanceLock(const std::string& title) {
+  fs::path folder;
+  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
+    folder = runtime;
+  else
+    folder = fs::temp_directory_path();
+  path_ = folder / (title + "-" + std::to_string(::getuid()) + ".lock");
+  fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  // Held shared: like the mutex, its presence is what an outside tool may
+  // look for; the program itself does not care whether another holds it.
+  if (fd_ >= 0) ::flock(fd_, LOCK_SH | LOCK_NB);
+}
+
+TInstanceLock::~TInstanceLock() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+}  // namespace hw::app

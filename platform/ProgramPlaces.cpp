@@ -1,0 +1,27 @@
+#include "platform/ProgramPlaces.h"
+
+#include <cstdlib>
+
+namespace hw::platform {
+
+std::filesystem::path ExecutableFolder() {
+  std::error_code error;
+  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::current_path(error) : exe.parent_path();
+}
+
+std::string ResolvePrefix(const std::string& option) {
+  if (!option.empty()) return option;
+  if (const char* env = std::getenv("WINEPREFIX"); env && *env) return env;
+  if (const char* home = std::getenv("HOME"); home && *home)
+    return (std::filesystem::path(home) / ".wine").string();
+  return ".wine";
+}
+
+bool IsWinePrefix(const std::filesystem::path& folder) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(folder / "system.reg", error) &&
+         std::filesystem::is_regular_file(folder / "user.reg", error);
+}
+
+}  // namespace hw::platform
