@@ -7,7 +7,7 @@ HW_BUILD="$HW_ROOT/build"
 # Debian 12 packages: compiler and build tools, GoogleTest, Google Benchmark,
 # Qt 6 Widgets (the window), Qt SVG (its pictures), libcurl (the update check).
 HW_PACKAGES=(g++ cmake ninja-build libgtest-dev libbenchmark-dev
-  qt6-base-dev libqt6svg6-dev libcurl4-openssl-dev)
+  qt6-base-dev qt6-svg-dev libcurl4-openssl-dev)
 
 hw_install_packages() {
   local missing=()
