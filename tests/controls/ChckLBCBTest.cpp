@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPainter>
 #include <QTest>
 #include <vector>
@@ -332,12 +331,11 @@ TEST_F(ChckLBCBTest, TextStartsRightOfTheMarkAndAfterDrawGetsTheRest) {
   EXPECT_EQ(list.TextStart(), 6 + 20 + 6);
 }
 
-TEST_F(ChckLBCBTest, TwentyThousandRowsStayQuick) {
+// How long this takes is measured by bench/bench_checklist.
+TEST_F(ChckLBCBTest, TwentyThousandRowsRaiseOneEventPerMarkedRow) {
   int events = 0;
   list.OnStateChanged = [&events](TChckLBCB*) { ++events; };
   Show();
-  QElapsedTimer timer;
-  timer.start();
   for (int i = 0; i < 20000; ++i) {
     list.AddItem(QStringLiteral("[HKEY_LOCAL_MACHINE] Software\\Vendor\\Product %1 (Path)").arg(i));
   }
@@ -345,9 +343,8 @@ TEST_F(ChckLBCBTest, TwentyThousandRowsStayQuick) {
   Settle();
   list.Clear();
   Settle();
-  const qint64 elapsed = timer.elapsed();
   EXPECT_EQ(events, 20000);
-  EXPECT_LT(elapsed, 2000) << "adding, picking and clearing 20,000 rows took " << elapsed << " ms";
+  EXPECT_EQ(list.Count(), 0);
 }
 
 }  // namespace
