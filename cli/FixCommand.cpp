@@ -18,6 +18,7 @@
 #include "results/ReportIntake.h"
 #include "search/MovedFileSearch.h"
 #include "app/settings/SettingsStore.h"
+#include "search/SearchFolders.h"
 #include "scan/AnalyzClass.h"
 
 namespace hw::cli {

@@ -4,11 +4,21 @@
 #include <functional>
 #include <string_view>
 
-#include "app/settings/SettingsStore.h"
 #include "lang/TextSource.h"
+#include "platform/FileSystem.h"
 #include "platform/Text.h"
 
 namespace hw {
+
+void FillDefaultSearchPaths(std::vector<std::string>& paths, platform::FileSystem& files) {
+  if (!paths.empty()) return;
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    std::string root{letter, ':', '\\'};
+    UINT type = files.GetDriveTypeA(root);
+    if (type == DRIVE_FIXED || type == DRIVE_RAMDISK) paths.push_back(root);
+  }
+}
+
 namespace {
 
 // A folder without its trailing backslashes; a drive root keeps its own ("C:\").

@@ -19,6 +19,10 @@ class FileSystem;
 // listed folder).
 inline constexpr int kMsgFolderCovered = 5;
 
+// The search folders to use when none are stored: the root ("C:\") of every
+// fixed and RAM drive, in letter order. Fills paths only when it is empty.
+void FillDefaultSearchPaths(std::vector<std::string>& paths, platform::FileSystem& files);
+
 class TSearchFolderList {
  public:
   const std::vector<std::string>& Folders() const { return folders_; }

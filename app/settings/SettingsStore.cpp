@@ -6,7 +6,6 @@
 
 #include "Version.h"
 #include "platform/FileIo.h"
-#include "platform/FileSystem.h"
 #include "platform/RegistryStore.h"
 #include "platform/Text.h"
 #include "platform/WinePrefixStore.h"
@@ -92,15 +91,6 @@ int ScanForFromCategories(TAnalyzCategories categories) {
   for (std::size_t bit = 0; bit < kScanForBits.size(); ++bit)
     if (categories.Contains(kScanForBits[bit])) scanFor |= 1 << bit;
   return scanFor;
-}
-
-void FillDefaultSearchPaths(std::vector<std::string>& paths, platform::FileSystem& files) {
-  if (!paths.empty()) return;
-  for (char letter = 'A'; letter <= 'Z'; ++letter) {
-    std::string root{letter, ':', '\\'};
-    UINT type = files.GetDriveTypeA(root);
-    if (type == DRIVE_FIXED || type == DRIVE_RAMDISK) paths.push_back(root);
-  }
 }
 
 TSettingsStore::TSettingsStore(TSettingsLocation location, std::string programFolder,

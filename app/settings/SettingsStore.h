@@ -18,7 +18,6 @@
 namespace hw {
 
 namespace platform {
-class FileSystem;
 class RegistryStore;
 class WinePrefixStore;
 }  // namespace platform
@@ -77,10 +76,6 @@ class ESettingsNotSaved : public std::runtime_error {
 // ScanFor's bits name the categories in an order of their own.
 TAnalyzCategories CategoriesFromScanFor(int scanFor);
 int ScanForFromCategories(TAnalyzCategories categories);
-
-// The search folders to use when none are stored: the root ("C:\") of every
-// fixed and RAM drive, in letter order. Fills paths only when it is empty.
-void FillDefaultSearchPaths(std::vector<std::string>& paths, platform::FileSystem& files);
 
 class TSettingsStore {
  public:

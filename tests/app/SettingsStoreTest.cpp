@@ -10,6 +10,7 @@
 #include "platform/StoreRegistryApi.h"
 #include "platform/WinePrefixStore.h"
 #include "scan/ExclusionLists.h"
+#include "search/SearchFolders.h"
 #include "tests/support/FakeFileSystem.h"
 #include "tests/support/RegistryFixture.h"
 #include "tests/support/TempDir.h"
