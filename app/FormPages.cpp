@@ -17,6 +17,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "app/Dialogs.h"
 #include "app/FormRegFix.h"
 #include "app/HelpWindow.h"
 #include "controls/ChckLBCB.h"
@@ -273,6 +274,10 @@ QWidget* TFormRegFix::CreateRegistry() {
         "category-app-paths", "category-help-files", "category-shared-dlls"})
     pictures << Picture(QString::fromLatin1(name));
   PictureListBox1->SetImageList(pictures);
+  // Its complaint about a bad picture index is a box like every other.
+  PictureListBox1->OnShowMessage = [this](const QString& text) {
+    Dialogs::ShowMessage(this, text);
+  };
   Splitter1->addWidget(PictureListBox1);
   Splitter1->addWidget(ChckListBox1);
   Splitter1->setStretchFactor(1, 1);

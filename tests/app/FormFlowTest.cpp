@@ -16,6 +16,7 @@
 #include "app/HelpWindow.h"
 #include "app/ShellOpen.h"
 #include "app/WizardWork.h"
+#include "controls/PictureListBox.h"
 #include "results/Entries.h"
 #include "tests/app/FormFixture.h"
 #include "tests/support/FakeFileSystem.h"
@@ -245,6 +246,19 @@ TEST_F(FormFlowTest, CategoryMappingsSkipHiddenAndUnscannedCategories) {
   for (int c = 0; c < kCategoryCount; ++c) EXPECT_EQ(form().CategoryToListIndex(c), list[c]) << c;
   EXPECT_EQ(form().ListIndexToCategory(2), acInvalidExts);
   EXPECT_EQ(form().ListIndexToCategory(3), 0);
+}
+
+TEST_F(FormFlowTest, ABadCategoryPictureIndexIsReportedThroughTheDialogs) {
+  ASSERT_TRUE(Start());
+  form().ShowPage(app::pgRegistry);
+  auto* list = Child<TPictureListBox>("PictureListBox1");
+  list->SetUseOtherImageIndexes(true);
+  list->addItem(QStringLiteral("Invalid paths"));  // no picture index yet
+  list->grab();
+  QApplication::processEvents();
+  const std::vector<app::TShownDialog> shown = TakeShown();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, QStringLiteral("Invalid \"\""));
 }
 
 TEST_F(FormFlowTest, StatusPanel0FitsItsText) {
