@@ -15,25 +15,32 @@ bool OpenReadOnly(TNTRegistry& reg, const std::string& path) {
   return reg.OpenKeyWithAccess("\\" + path, KEY_READ);
 }
 
+// A value that holds no text (a number, bytes) reads as empty text: one odd
+// registration must not end the scan of every other one.
+std::string ReadText(TNTRegistry& reg, const std::string& name) {
+  const TRegDataKind kind = reg.GetDataType(name);
+  return kind == dkString || kind == dkExpandString ? reg.ReadString(name) : std::string();
+}
+
 // Reads what the record needs from the subkeys of the open key at keyPath.
 void ReadSubkeys(TNTRegistry& reg, const std::string& keyPath, TExtRecord& record) {
   reg.CloseKey();
   if (OpenReadOnly(reg, keyPath + "\\DefaultIcon")) {
     record.DefaultIconKeyExists = true;
-    record.DefaultIcon = reg.ReadString("");
+    record.DefaultIcon = ReadText(reg, "");
     reg.CloseKey();
   }
   if (OpenReadOnly(reg, keyPath + "\\PersistentHandler")) {
     record.PersistentHandlerKeyExists = true;
-    record.PersistentHandler = reg.ReadString("");
+    record.PersistentHandler = ReadText(reg, "");
     reg.CloseKey();
   }
   if (OpenReadOnly(reg, keyPath + "\\ShellNew")) {
     record.ShellNewKeyExists = true;
     if ((record.ShellNewCommandExists = reg.ValueExists("Command")))
-      record.ShellNewCommand = reg.ReadString("Command");
+      record.ShellNewCommand = ReadText(reg, "Command");
     if ((record.ShellNewFileNameExists = reg.ValueExists("FileName")))
-      record.ShellNewFileName = reg.ReadString("FileName");
+      record.ShellNewFileName = ReadText(reg, "FileName");
     record.ShellNewNullFileExists = reg.ValueExists("NullFile");
     record.ShellNewDataExists = reg.ValueExists("Data");
     reg.CloseKey();
@@ -47,7 +54,7 @@ void ReadSubkeys(TNTRegistry& reg, const std::string& keyPath, TExtRecord& recor
     for (std::string& name : names) {
       // A handler key that does not open names no class: its value is empty.
       std::string value;
-      if (OpenReadOnly(reg, keyPath + "\\ShellEx\\" + name)) value = reg.ReadString("");
+      if (OpenReadOnly(reg, keyPath + "\\ShellEx\\" + name)) value = ReadText(reg, "");
       reg.CloseKey();
       record.ShellExList.push_back({std::move(name), std::move(value)});
     }
@@ -60,7 +67,7 @@ void ReadSubkeys(TNTRegistry& reg, const std::string& keyPath, TExtRecord& recor
     for (std::string& verb : names) {
       std::optional<std::string> command;
       if (OpenReadOnly(reg, keyPath + "\\Shell\\" + verb + "\\Command")) {
-        command = reg.ReadString("");
+        command = ReadText(reg, "");
         reg.CloseKey();
       }
       record.ShellList.push_back({std::move(verb), std::move(command)});
@@ -134,13 +141,13 @@ bool TAnalyzClass::CheckExtension(HKEY root, const std::string& keyPath) {
   if (!OpenReadOnly(reg, keyPath)) return false;
   TExtRecord& record = ExtRecord;
   if (extensionKey) {
-    record.ProgID = reg.ReadString("");
+    record.ProgID = ReadText(reg, "");
   } else {
     record.ProgID = keyPath;
-    record.Description = reg.ReadString("");
+    record.Description = ReadText(reg, "");
   }
   record.ContentTypeExists = reg.ValueExists("Content Type");
-  record.ContentType = reg.ReadString("Content Type");
+  record.ContentType = ReadText(reg, "Content Type");
   if (reg.HasSubKeys()) ReadSubkeys(reg, keyPath, record);
 
   reg.CloseKey();

@@ -8,7 +8,6 @@
 
 #include "platform/EventPump.h"
 #include "registry/NTRegistry.h"
-#include "registry/RegistryException.h"
 #include "scan/AnalyzClass.h"
 #include "tests/support/FakeFileSystem.h"
 #include "tests/support/RegistryFixture.h"
@@ -117,9 +116,13 @@ TEST_P(ExtensionCheckTest, OneReportPerKeyListsItsProblemsInOrdinalOrder) {
                                 etExtEmptyShellKey}));
 }
 
-TEST_P(ExtensionCheckTest, ANonStringClassNameEndsTheScan) {
+// A value that holds no text counts as empty text, and the walk goes on.
+TEST_P(ExtensionCheckTest, NonStringValuesReadAsEmptyAndTheScanGoesOn) {
   AddDword(".foo", "", 1, HKEY_CLASSES_ROOT);
-  EXPECT_THROW(Scan({}), ERegistryException);
+  AddDword("cls\\DefaultIcon", "", 2, HKEY_CLASSES_ROOT);
+  EXPECT_EQ(Scan({{"cls\\Shell"}}),
+            (std::vector<std::string>{".foo:, etExtEmptyName",
+                                      "cls:, etExtEmptyDefaultIconValue, etExtEmptyShellKey"}));
 }
 
 HW_INSTANTIATE_OVER_STORES(ExtensionCheckTest);
