@@ -94,8 +94,10 @@ void SubtreeBlocks(platform::RegistryApi& api, HKEY base, const std::string& pat
 // that can go at once (no subkeys, or a link) goes first, so a link's target
 // is never opened.
 bool DeleteSubtree(platform::RegistryApi& api, HKEY base, const std::string& path, int depth) {
+  // A key deeper than the backup's walk reaches was not backed up: it stays.
+  if (depth >= kMaxDepth) return false;
   if (api.RegDeleteKeyA(base, path.c_str()) == ERROR_SUCCESS) return true;
-  if (depth >= kMaxDepth || IsLink(api, base, path, nullptr)) return false;
+  if (IsLink(api, base, path, nullptr)) return false;
   HKEY opened = nullptr;
   if (api.RegOpenKeyExA(base, path.c_str(), KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) return false;
   {

@@ -131,6 +131,14 @@ TEST_P(RepairTest, ASubtreeIsBackedUpKeyByKeyAndLinksAreNotFollowed) {
   EXPECT_EQ(api.openHandleCount(), 0u);
 }
 
+TEST_P(RepairTest, AKeyDeeperThanTheBackupReachesIsNotDeleted) {
+  std::string path = "Software\\A";
+  for (int i = 0; i < 512; ++i) path += "\\k";
+  AddString(path, "deep", "kept");
+  RepairDeleteKey(api, Key("Software\\A"), &backup);
+  EXPECT_TRUE(StringIs(path, "deep", "kept"));
+}
+
 TEST_P(RepairTest, AnEntryTheBackupCannotHoldIsLeftAlone) {
   AddString("Software\\Ωmega", "v", "x");
   EXPECT_THROW(RepairDeleteKey(api, Key("Software\\Ωmega"), &backup), EBackupText);
