@@ -271,6 +271,13 @@ bool TRegBackup::Failed(const std::string& temp, const std::string& why) {
 }
 
 bool TRegBackup::CanWrite() {
+  // A folder of that name would take the temporary file beside it, but could
+  // only fail the commit at the end of the run.
+  std::error_code ignored;
+  if (fs::is_directory(file_, ignored)) {
+    messages_.ShowMessage(file_.string() + " is a folder; the backup needs a file name.");
+    return false;
+  }
   const std::string temp =
       (file_.parent_path() / ("." + file_.filename().string() + ".XXXXXX")).string();
   try {

@@ -116,10 +116,14 @@ TEST_P(RepairRunTest, NoBackupPlaceMeansNoChange) {
   AddString("Software\\A", "v", "x");
   Add(acInvalidPaths, "Software\\A", "v");
   test::WriteTextFile(dir.path() / "file", "x");
-  EXPECT_THROW(run.RepairAll({true, dir.path() / "file" / "b.reg", true}), EBackupNotWritten);
-  EXPECT_TRUE(StringIs("Software\\A", "v", "x"));
-  EXPECT_EQ(table.CountTotal(), 1);
-  EXPECT_EQ(messages.shown.size(), 1u);
+  // Below a plain file, and a folder named as the backup.
+  for (const auto& place : {dir.path() / "file" / "b.reg", dir.path()}) {
+    messages.shown.clear();
+    EXPECT_THROW(run.RepairAll({true, place, true}), EBackupNotWritten) << place;
+    EXPECT_TRUE(StringIs("Software\\A", "v", "x"));
+    EXPECT_EQ(table.CountTotal(), 1);
+    EXPECT_EQ(messages.shown.size(), 1u);
+  }
 }
 
 HW_INSTANTIATE_OVER_STORES(RepairRunTest);
