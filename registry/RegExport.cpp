@@ -171,7 +171,14 @@ TRegBlock TRegBlockFormat::Value(const std::string& rootName, const std::string&
   std::string line = NamePart(valueName, false);
   switch (type) {
     case REG_SZ: {
-      const std::string_view text = data.substr(0, data.find('\0'));
+      const std::size_t end = data.find('\0');
+      if (end != std::string_view::npos &&
+          data.find_first_not_of('\0', end) != std::string_view::npos) {
+        // Text after an inner zero would be lost in the quoted form.
+        line += "hex(1):" + HexBytes(Encode(data, "text"));
+        break;
+      }
+      const std::string_view text = data.substr(0, end);
       if (HasLineBreak(text))
         throw EBackupText("The text of \"" + valueName +
                           "\" holds a line break; the entry was left as it is.");

@@ -61,6 +61,7 @@ TEST(RegExportFormatTest, RegistryValuesKeepTheirTypeAndData) {
   };
   const Case cases[] = {
       {REG_SZ, "-\0"s, "\"v\"=\"-\""},  // a real "-" is no deletion mark
+      {REG_SZ, "a\0b\0"s, "\"v\"=hex(1):61,00,62,00"},  // text after an inner zero is kept
       {REG_EXPAND_SZ, "%A%\0"s, "\"v\"=hex(2):25,41,25,00"},
       {REG_MULTI_SZ, "a\0\xC3\xA9\0\0"s, "\"v\"=hex(7):61,00,E9,00,00"},
       {REG_DWORD, "\xFE\xFF\xFF\xFF"s, "\"v\"=dword:FFFFFFFE"},
