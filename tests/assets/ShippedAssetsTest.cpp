@@ -3,23 +3,16 @@
 #include <QGuiApplication>
 #include <QSvgRenderer>
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <utility>
+
+#include "tests/support/TextFiles.h"
 
 namespace hw {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // The window lays pictures out by these sizes, so a picture drawn at another size would
 // be scaled or misplaced; every picture must also parse.
@@ -66,7 +59,7 @@ TEST(ShippedAssetsTest, HelpTopicsExistAndLinksResolve) {
   const std::regex link(R"(href="([^"#]*)(?:#([^"]*))?")");
   for (const auto& entry : fs::directory_iterator(dir)) {
     if (entry.path().extension() != ".html") continue;
-    const std::string page = ReadFile(entry.path());
+    const std::string page = test::ReadTextFile(entry.path());
     for (std::sregex_iterator it(page.begin(), page.end(), link), end; it != end; ++it) {
       const std::string target = (*it)[1].str();
       const std::string anchor = (*it)[2].str();
@@ -74,7 +67,7 @@ TEST(ShippedAssetsTest, HelpTopicsExistAndLinksResolve) {
       const fs::path file = target.empty() ? entry.path() : dir / target;
       ASSERT_TRUE(fs::exists(file));
       if (!anchor.empty()) {
-        EXPECT_NE(ReadFile(file).find("name=\"" + anchor + "\""), std::string::npos);
+        EXPECT_NE(test::ReadTextFile(file).find("name=\"" + anchor + "\""), std::string::npos);
       }
     }
   }

@@ -22,6 +22,7 @@
 #include "platform/WineServerProbe.h"
 #include "tests/support/FakeWineserver.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TextFiles.h"
 
 namespace hw::platform {
 namespace {
@@ -30,13 +31,6 @@ namespace fs = std::filesystem;
 
 constexpr std::int64_t kNowSeconds = 1800000000;
 FileTicks fixedClock() { return ticksFromUnixSeconds(kNowSeconds) + 1234567; }
-
-std::string readText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 void writeText(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
@@ -75,7 +69,7 @@ class WinePrefixStoreTest : public ::testing::Test {
     fs::create_directory(prefix_);
     for (const char* name : {"system.reg", "user.reg", "userdef.reg"}) {
       fs::copy_file(fs::path(HW_WINE_TEST_DATA) / name, prefix_ / name);
-      original_[name] = readText(prefix_ / name);
+      original_[name] = test::ReadTextFile(prefix_ / name);
     }
   }
 
@@ -90,7 +84,7 @@ class WinePrefixStoreTest : public ::testing::Test {
     return *key;
   }
   void expectUntouched(const char* name) {
-    EXPECT_EQ(readText(prefix_ / name), original_[name]) << name;
+    EXPECT_EQ(test::ReadTextFile(prefix_ / name), original_[name]) << name;
   }
   std::string errorOf(const std::function<void()>& action) {
     try {
@@ -186,7 +180,7 @@ TEST_F(WinePrefixStoreTest, ChangedValueRewritesOnlyItsKeysBlock) {
   EXPECT_EQ(inodeOf(prefix_ / "system.reg"), systemInode);
   expectUntouched("userdef.reg");
   std::vector<std::string> before = blocksOf(original_["user.reg"]);
-  std::vector<std::string> after = blocksOf(readText(prefix_ / "user.reg"));
+  std::vector<std::string> after = blocksOf(test::ReadTextFile(prefix_ / "user.reg"));
   ASSERT_EQ(before.size(), after.size());
   int differing = 0;
   for (std::size_t i = 0; i < before.size(); ++i) {
@@ -201,7 +195,7 @@ TEST_F(WinePrefixStoreTest, ChangedValueRewritesOnlyItsKeysBlock) {
     EXPECT_NE(after[i].find("\"bin\"=hex:00,01,02"), std::string::npos);
   }
   EXPECT_EQ(differing, 1);
-  EXPECT_EQ(readText(prefix_ / "user.reg").substr(0, 100), original_["user.reg"].substr(0, 100));
+  EXPECT_EQ(test::ReadTextFile(prefix_ / "user.reg").substr(0, 100), original_["user.reg"].substr(0, 100));
 }
 
 TEST_F(WinePrefixStoreTest, DeletedKeyIsDroppedAndItsChildlessParentGetsABlock) {
@@ -210,7 +204,7 @@ TEST_F(WinePrefixStoreTest, DeletedKeyIsDroppedAndItsChildlessParentGetsABlock) 
     store->deleteKey(hkcu(*store, "Software\\V\\E1\\E2"));
     store->save();
   }
-  const std::string text = readText(prefix_ / "user.reg");
+  const std::string text = test::ReadTextFile(prefix_ / "user.reg");
   EXPECT_EQ(text.find("[Software\\\\V\\\\E1\\\\E2]"), std::string::npos);
   EXPECT_NE(text.find("\n\n[Software\\\\V\\\\E1] " + std::to_string(kNowSeconds) + "\n#time="),
             std::string::npos);
@@ -241,7 +235,7 @@ TEST_F(WinePrefixStoreTest, NewKeysAreWrittenAndReadBack) {
             REG_EXPAND_SZ);
   EXPECT_EQ(hkcu(*again, "Software\\EmptyOne").lastWrite, fixedClock());
   // Wine's rule: A has a subkey and no values, so no block of its own.
-  const std::string text = readText(prefix_ / "user.reg");
+  const std::string text = test::ReadTextFile(prefix_ / "user.reg");
   EXPECT_EQ(text.find("[Software\\\\Hw\\\\Fr\\xe9sh \\[1\\]\\\\A]"), std::string::npos);
   EXPECT_NE(text.find("[Software\\\\Hw\\\\Fr\\xe9sh \\[1\\]\\\\A\\\\B]"), std::string::npos);
   // Placed after the blocks before them in the tree, not appended at the end.
@@ -277,7 +271,7 @@ TEST_F(WinePrefixStoreTest, RefusesFilesItCannotReadCompletely) {
   EXPECT_NE(
       errorOf([&] { open(); }).find("user.reg:" + std::to_string(line) + ": unterminated string"),
       std::string::npos);
-  EXPECT_EQ(readText(prefix_ / "user.reg"), broken);
+  EXPECT_EQ(test::ReadTextFile(prefix_ / "user.reg"), broken);
 
   fs::remove(prefix_ / "user.reg");
   EXPECT_NE(errorOf([&] { open(); }).find("user.reg: missing"), std::string::npos);
@@ -300,7 +294,7 @@ TEST_F(WinePrefixStoreTest, RefusesToOverwriteAFileAnotherProgramChanged) {
   const std::string byWine = original_["user.reg"] + "\n[Software\\\\ByWine] 1\n";
   writeText(prefix_ / "user.reg", byWine);
   EXPECT_NE(errorOf([&] { store->save(); }).find("changed by another program"), std::string::npos);
-  EXPECT_EQ(readText(prefix_ / "user.reg"), byWine);
+  EXPECT_EQ(test::ReadTextFile(prefix_ / "user.reg"), byWine);
 }
 
 TEST_F(WinePrefixStoreTest, LinkKeysRoundTrip) {
@@ -317,7 +311,7 @@ TEST_F(WinePrefixStoreTest, LinkKeysRoundTrip) {
   KeyNode& link =
       *again->predefinedKey(HKEY_CURRENT_USER)->findChild("Software")->findChild("ToHw");
   EXPECT_TRUE(link.isLink);
-  EXPECT_NE(readText(prefix_ / "user.reg")
+  EXPECT_NE(test::ReadTextFile(prefix_ / "user.reg")
                 .find("[Software\\\\ToHw] " + std::to_string(kNowSeconds) + "\n#time="),
             std::string::npos);
   EXPECT_EQ(again->resolve(again->predefinedKey(HKEY_CURRENT_USER), "Software\\ToHw\\Types"),
@@ -334,13 +328,13 @@ TEST_F(WinePrefixStoreTest, CreatesTheFilesOfANewPrefix) {
   store->createChild(*store->predefinedKey(HKEY_CURRENT_USER), "Software");
   store->save();
 
-  const std::string user = readText(fresh / "user.reg");
+  const std::string user = test::ReadTextFile(fresh / "user.reg");
   EXPECT_EQ(
       user.substr(0, user.find("\n\n[") + 1),
       "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-1-2-3-1001\n"
       "\n#arch=win64\n");
   EXPECT_EQ(
-      readText(fresh / "userdef.reg")
+      test::ReadTextFile(fresh / "userdef.reg")
           .rfind("WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\.Default\n",
                  0),
       0u);

@@ -12,6 +12,7 @@
 #include "results/CategoryTable.h"
 #include "tests/results/ResultsFakes.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TextFiles.h"
 
 namespace hw {
 namespace {
@@ -132,12 +133,6 @@ TEST_F(FoundEntriesReportTest, LabelsFollowTheCategoryAndTheProblemKind) {
 
 class ReportFileTest : public ::testing::Test {
  protected:
-  std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
 
   test::TempDir dir;
   fs::path file = dir.path() / "found.txt";
@@ -146,7 +141,7 @@ class ReportFileTest : public ::testing::Test {
 TEST_F(ReportFileTest, AnExistingReportIsReplacedWhole) {
   std::ofstream(file) << "an older and longer report\n";
   ReplaceReportFile(file, "new\r\n");
-  EXPECT_EQ(Read(file), "new\r\n");
+  EXPECT_EQ(test::ReadTextFile(file), "new\r\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1)
       << "no temporary file is left";
 }
@@ -160,7 +155,7 @@ TEST_F(ReportFileTest, AReadOnlyFileIsNotReplaced) {
   } catch (const EReportNotReplaced& error) {
     EXPECT_EQ(std::string(error.what()), "Error deleting file " + file.string());
   }
-  EXPECT_EQ(Read(file), "kept");
+  EXPECT_EQ(test::ReadTextFile(file), "kept");
 }
 
 }  // namespace
