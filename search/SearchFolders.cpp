@@ -7,6 +7,7 @@
 #include "lang/TextSource.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "scan/PathText.h"
 
 namespace hw {
 
@@ -38,8 +39,6 @@ bool liesIn(std::string_view inner, std::string_view outer) {
     return false;
   return inner.size() == outer.size() || outer.back() == '\\' || inner[outer.size()] == '\\';
 }
-
-char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 void removeAt(std::vector<std::string>& items, std::vector<int> positions) {
   std::sort(positions.begin(), positions.end(), std::greater<>());
@@ -89,8 +88,7 @@ void TSearchFolderList::FillDefaults(platform::FileSystem& files) {
 
 std::string TExcludedDriveList::AddLetter(const std::string& fieldText) {
   if (fieldText.empty()) return fieldText;
-  std::string text = fieldText;
-  for (char& c : text) c = upperAscii(c);
+  const std::string text = UpperAZ(fieldText);
   const char letter = text[0];
   if (letter < 'A' || letter > 'Z') return {};
   const std::string entry{letter, ':'};
@@ -105,7 +103,7 @@ void TExcludedDriveList::RemoveAt(std::vector<int> positions) {
 
 bool TExcludedDriveList::Excludes(const std::string& path) const {
   if (path.size() < 2 || path[1] != ':') return false;
-  const std::string entry{upperAscii(path[0]), ':'};
+  const std::string entry = UpperAZ(path.substr(0, 1)) + ":";
   return std::find(drives_.begin(), drives_.end(), entry) != drives_.end();
 }
 
