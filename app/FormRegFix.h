@@ -142,6 +142,14 @@ class TFormRegFix : public QWidget {
   void BitBtnRemoveExcludedEntryClick();
   void BitBtnRestoreDefaultClick();
 
+  // --- Results view of the Registry page (FormResults.cpp).
+  // Before every scan: empties the lists and shows the scanned categories.
+  void PrepareResultLists();
+  // After the moved-file search: the invalid paths' choices follow the finds.
+  void ApplySearchDefaults();
+  // The category captions and the status bar total.
+  void RefreshResultCounts();
+
   // Language texts into the controls; FillLanguageList after a load.
   void ApplyTexts();
   void FillLanguageList();
