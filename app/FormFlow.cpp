@@ -171,11 +171,8 @@ void TFormRegFix::UpdateControls() {
   const bool anySelected = ChckListBox1->SelCount() > 0;
   miPickselectedentries->setEnabled(anySelected);
   miUnPickselectedentries->setEnabled(anySelected);
-  // 4. The first selected row's entry: the results view keeps it in the row's data.
-  const TEntry* entry = nullptr;
-  if (anySelected)
-    if (const TBoxItem* item = ChckListBox1->BoxItem(ChckListBox1->FirstSelected()))
-      entry = static_cast<const TEntry*>(item->Data);
+  // 4.
+  const TEntry* entry = SelectedEntry();
   int entryCategory = -1;
   if (entry) entryCategory = entry->Category;
   const bool folderCategory =

@@ -405,6 +405,14 @@ void TFormRegFix::CreateMenus() {
       Item(PopupMenu1, "miSavefoundentriesintextfile", "Save found entries to a text file...");
   miPrintallfoundentries = Item(PopupMenu1, "miPrintallfoundentries", "Print all found entries");
   connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { PopupMenu1Popup(); });
+  connect(miOpenRegistryKey, &QAction::triggered, this, [this] { miOpenRegistryKeyClick(); });
+  connect(miOpenFolder, &QAction::triggered, this, [this] { miOpenFolderClick(); });
+  connect(miAddtoexcludedentrieslist, &QAction::triggered, this,
+          [this] { miAddtoexcludedentrieslistClick(); });
+  connect(miSavefoundentriesintextfile, &QAction::triggered, this,
+          [this] { miSavefoundentriesintextfileClick(); });
+  connect(miPrintallfoundentries, &QAction::triggered, this,
+          [this] { miPrintallfoundentriesClick(); });
 
   // The About box: title, version line and the publisher's lines.
   auto* about = Named(new QDialog(this), "AboutBox");

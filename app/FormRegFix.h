@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +30,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenu;
+class QPrinter;
 class QPushButton;
 class QSplitter;
 class QStackedWidget;
@@ -42,6 +44,7 @@ class TPictureListBox;
 namespace hw::app {
 
 class THelpWindow;
+class TKeyViewer;
 class TWizardWork;
 
 // The pages of Notebook1, in their order.
@@ -246,6 +249,24 @@ class TFormRegFix : public QWidget {
   // The folder picker's title (interface text 11).
   QString PathDialogTitle;
 
+  // --- The found entry's pop-up actions (FormEntryMenu.cpp).
+  // The entry of the first selected row of the results list; null when no
+  // row is selected or the row has no entry.
+  TEntry* SelectedEntry() const;
+  // Shows a key (root name, backslash, path below the root) in the key
+  // viewer, with the value selected when valueName names one.
+  void OpenInRegistryEditor(const std::string& keyPath, const std::string& valueName);
+  // Null until a key was shown.
+  TKeyViewer* KeyViewer() const { return keyViewer_; }
+  void miOpenRegistryKeyClick();
+  void miOpenFolderClick();
+  void miAddtoexcludedentrieslistClick();
+  void miSavefoundentriesintextfileClick();
+  void miPrintallfoundentriesClick();
+  // The printer the report goes to, null when there is none; unset: the
+  // system's default printer. Called once the report file is written.
+  std::function<std::unique_ptr<QPrinter>()> ReportPrinter;
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -310,6 +331,10 @@ class TFormRegFix : public QWidget {
   QLabel* aboutVersion_ = nullptr;
   QLabel* aboutTitle_ = nullptr;
   std::unique_ptr<TInstanceLock> instanceLock_;
+  TKeyViewer* keyViewer_ = nullptr;  // a child window, deleted with the form
+  // Writes the found-entries report; false, after telling the user, when it
+  // could not be written.
+  bool WriteReport(const std::string& fileName);
 };
 
 }  // namespace hw::app
