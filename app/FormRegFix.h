@@ -15,6 +15,7 @@
 
 #include "app/AppContext.h"
 #include "app/settings/SettingsStore.h"
+#include "controls/OwnerDrawState.h"
 #include "lang/Lang.h"
 #include "results/CategoryTable.h"
 #include "scan/AnalyzClass.h"
@@ -29,6 +30,8 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenu;
+class QPainter;
+class QRect;
 class QPushButton;
 class QSplitter;
 class QStackedWidget;
@@ -36,12 +39,16 @@ class QTextBrowser;
 
 namespace hw {
 class TChckLBCB;
+class TEntriesView;
+class TEntry;
+class TLBComboBox;
 class TPictureListBox;
 }  // namespace hw
 
 namespace hw::app {
 
 class THelpWindow;
+class TResultsView;
 class TWizardWork;
 
 // The pages of Notebook1, in their order.
@@ -149,6 +156,19 @@ class TFormRegFix : public QWidget {
   void ApplySearchDefaults();
   // The category captions and the status bar total.
   void RefreshResultCounts();
+  // Appends the entry's row, checked or not.
+  void AddEntryRow(TEntry& entry, bool checked);
+  void PictureListBox1Click();
+  void ChckListBox1StateChanged();
+  void ChckListBox1Click();
+  void ChckListBox1ChangeComboBox(TLBComboBox* sender);
+  void ChckListBox1AfterDrawItem(TChckLBCB* sender, QPainter& canvas, int index, const QRect& rect,
+                                 TOwnerDrawState state);
+  void ChckListBox1DrawComboBox(TLBComboBox* sender, QPainter& canvas, int index,
+                                const QRect& rect, TOwnerDrawState state);
+  // Shared by the four pick commands; sender tells which.
+  void miPickClick(QObject* sender);
+  TResultsView& ResultsView() const { return *results_; }
 
   // Language texts into the controls; FillLanguageList after a load.
   void ApplyTexts();
@@ -310,6 +330,9 @@ class TFormRegFix : public QWidget {
   QLabel* aboutVersion_ = nullptr;
   QLabel* aboutTitle_ = nullptr;
   std::unique_ptr<TInstanceLock> instanceLock_;
+  // Creates the results view at construction; the view the category records report to.
+  TEntriesView* CreateResultsView();
+  std::unique_ptr<TResultsView> results_;
 };
 
 }  // namespace hw::app
