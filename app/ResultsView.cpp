@@ -5,6 +5,7 @@
 #include <QItemSelectionModel>
 #include <QPalette>
 #include <QSignalBlocker>
+#include <algorithm>
 
 #include "app/FormRegFix.h"
 #include "controls/ChckLBCB.h"
@@ -130,7 +131,7 @@ QStringList TResultsView::ComboTexts(const TEntry& entry) const {
   return texts;
 }
 
-void TResultsView::AddEntryRow(TEntry& entry, bool checked) {
+int TResultsView::AppendRow(TEntry& entry, bool checked) {
   // The text is not drawn; it gives the list its horizontal scroll range.
   const QString key = Short(form_.Lang().GetInterfaceText(kTextKey) + " " + entry.KeyText + " (" +
                             entry.ValueName + ")  ");
@@ -140,10 +141,25 @@ void TResultsView::AddEntryRow(TEntry& entry, bool checked) {
   TBoxItem& item = *list.BoxItem(row);
   item.Data = &entry;
   entry.BoxItem = &item;
-  list.SetChecked(row, checked);
+  // Setting the mark through the list would lay out every row to repaint
+  // this one's mark, once per added row.
+  item.Checked = checked;
+  item.State = checked ? cbChecked : cbUnchecked;
   item.ComboStyle = csOwnerDrawFixed;
   list.SetComboItems(row, ComboTexts(entry));
   list.SetComboIndex(row, entry.Choice());
+  return row;
+}
+
+void TResultsView::AddEntryRow(TEntry& entry, bool checked) {
+  const int row = AppendRow(entry, checked);
+  // A checked mark is a change from a new row's unchecked one: the state
+  // event's work, for this row.
+  if (checked) {
+    SyncPicked(row, row + 1);
+    form_.UpdateControls();
+    RefreshResultCounts();
+  }
 }
 
 void TResultsView::RemoveEntryRow(TEntry& entry) {
@@ -161,7 +177,7 @@ void TResultsView::UpdateEntryRow(TEntry& entry) {
   if (list.BoxItem(row) != entry.BoxItem) return;
   list.SetComboIndex(row, entry.Choice());
   list.SetComboItems(row, ComboTexts(entry));
-  list.SetChecked(row, entry.Picked());
+  SetRowMark(row, entry.Picked());
   list.viewport()->update(list.ItemRect(row));
 }
 
@@ -232,10 +248,15 @@ void TResultsView::FillRows(int listIndex) {
   list.Clear();
   const int category = form_.ListIndexToCategory(listIndex);
   SetRowHeight(category);
-  for (const auto& entry : form_.Categories()[category].Entries->List())
-    AddEntryRow(*entry, entry->Picked());
+  bool anyChecked = false;
+  for (const auto& entry : form_.Categories()[category].Entries->List()) {
+    AppendRow(*entry, entry->Picked());
+    anyChecked = anyChecked || entry->Picked();
+  }
   form_.ShownListIndex = listIndex;
   list.EndUpdate();
+  // One state event for all the new marks.
+  if (anyChecked) MarksChanged();
 }
 
 void TResultsView::ShowSelectedCategory() {
@@ -247,13 +268,21 @@ void TResultsView::ShowSelectedCategory() {
   categories.setUpdatesEnabled(true);
 }
 
-void TResultsView::MarksChanged() {
+void TResultsView::SyncPicked(int first, int end) {
   TChckLBCB& list = List();
-  for (int row = 0; row < list.Count(); ++row) {
+  end = std::min(end, list.Count());
+  for (int row = std::max(first, 0); row < end; ++row) {
     TEntry* entry = RowEntry(row);
     if (entry == nullptr || entry->Category >= kCategoryCount) continue;
     form_.Categories()[entry->Category].Entries->SetPicked(entry, list.GetChecked(row));
   }
+}
+
+void TResultsView::MarksChanged() {
+  if (singleRow_ >= 0)
+    SyncPicked(singleRow_, singleRow_ + 1);
+  else
+    SyncPicked(0, List().Count());
   form_.UpdateControls();
   RefreshResultCounts();
 }
@@ -266,8 +295,17 @@ void TResultsView::ChoiceChanged(TLBComboBox* combo) {
   TEntry* entry = RowEntry(row);
   if (entry == nullptr) return;
   entry->SetChoice(combo != nullptr ? combo->currentIndex() : list.BoxItem(row)->ComboIndex);
-  list.SetChecked(row, entry->Choice() != 0);
+  SetRowMark(row, entry->Choice() != 0);
   list.viewport()->update(list.ItemRect(row));
+}
+
+void TResultsView::SetRowMark(int row, bool checked) {
+  // Rows added or updated one at a time during the scan and the search would
+  // otherwise walk every row once each.
+  const int outer = singleRow_;
+  singleRow_ = row;
+  List().SetChecked(row, checked);
+  singleRow_ = outer;
 }
 
 void TResultsView::PickSelected(bool pick) {

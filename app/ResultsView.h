@@ -67,12 +67,22 @@ class TResultsView : public TEntriesView {
   TChckLBCB& List() const;
   // The entry of a row; null for a row without one.
   TEntry* RowEntry(int row) const;
+  // Appends the entry's row with its mark as given, linked both ways; raises
+  // no state event (the row is new, so no mark is repainted either).
+  int AppendRow(TEntry& entry, bool checked);
+  // The entries of the rows from first to before end follow their marks.
+  void SyncPicked(int first, int end);
   // Rows of the category at the list position, rebuilt from its entries.
   void FillRows(int listIndex);
   void SetRowHeight(int category);
 
+  // Sets the row's mark; the state event that follows syncs that row alone.
+  void SetRowMark(int row, bool checked);
+
   TFormRegFix& form_;
   TResultRowPainter painter_;
+  // The one row whose mark is being set, -1 when any may have changed.
+  int singleRow_ = -1;
 };
 
 // Replaces the first and the second "%d" of format by the two numbers, in
