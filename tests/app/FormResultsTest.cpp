@@ -116,6 +116,10 @@ TEST_F(FormResultsTest, CategoriesShowTheirRowsAndCounts) {
   EXPECT_EQ(Caption(0), name + " (2 of 3 picked)");
   EXPECT_TRUE(Caption(2).endsWith("(1 of 1 picked)"));
   EXPECT_EQ(form().StatusPanels[0]->text(), form().InterfaceText(45) + " 4");
+  // Only the pack's count text is a format; a name with a "%d" stays as it is.
+  form().Categories()[acInvalidHelpFiles].DisplayName = "Help %d";
+  form().RefreshResultCounts();
+  EXPECT_EQ(Caption(2), "Help %d (1 of 1 picked)");
 
   // Switching categories rebuilds the rows from the entries.
   ShowCategoryAt(2);
@@ -286,10 +290,36 @@ TEST_F(FormResultsTest, RowsAreDrawnInTheirColours) {
   TLBComboBox* combo = list_->BoxItem(3)->ComboBox;
   ASSERT_NE(combo, nullptr);
   EXPECT_TRUE(list_->ItemRect(3).contains(combo->geometry().center()));
+  // Its closed field takes the selection's colours while a row is selected.
+  auto comboColour = [&](const QColor& colour) {
+    const QImage field = combo->grab().toImage();
+    int n = 0;
+    for (int y = 0; y < field.height(); ++y)
+      for (int x = 0; x < field.width(); ++x) n += field.pixelColor(x, y) == colour;
+    return n;
+  };
+  EXPECT_GT(comboColour(yellow), 0);
 
   const std::filesystem::path shots = std::filesystem::path(HW_SHOTS_DIR) / "gui-pages";
   std::filesystem::create_directories(shots);
-  EXPECT_TRUE(form().grab().save(QString::fromStdString((shots / "registry-results.png").string())));
+  auto save = [&](const char* name) {
+    EXPECT_TRUE(form().grab().save(QString::fromStdString((shots / name).string())));
+  };
+  save("registry-results.png");
+  list_->clearSelection();
+  EXPECT_EQ(comboColour(yellow), 0);
+
+  // A Start-menu row: the last occurrence of the missing name in the key.
+  Report(acObsoleteStartMenu, "Menu\\Tools\\Tools", "", "Tools", TEntryTypes{etObsoleteMenuKey});
+  ShowCategoryAt(1);
+  Paint();
+  EXPECT_EQ(list_->ItemHeight(), 40);
+  const QImage menu = list_->viewport()->grab().toImage();
+  int missing = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < menu.width(); ++x) missing += menu.pixelColor(x, y) == maroon;
+  EXPECT_GT(missing, 0);
+  save("registry-results-startmenu.png");
 }
 
 }  // namespace
