@@ -11,17 +11,6 @@ namespace {
 
 constexpr std::size_t kShortText = 255;
 
-bool HasValueLine(int category) {
-  return category == acInvalidPaths || category == acInvalidFonts ||
-         category == acInvalidAppPaths || category == acInvalidHelpFiles ||
-         category == acInvalidSharedDLLs;
-}
-
-// Fonts and help files quote the value name between the two labels.
-bool QuotesValueName(int category) {
-  return category == acInvalidFonts || category == acInvalidHelpFiles;
-}
-
 void Append(TRowLine& line, std::string_view text, TPieceColour colour) {
   if (text.empty()) return;
   line.push_back({std::string(platform::cutToChars(text, kShortText)), colour});
