@@ -164,8 +164,8 @@ class TFormRegFix : public QWidget {
   void ChckListBox1ChangeComboBox(TLBComboBox* sender);
   void ChckListBox1AfterDrawItem(TChckLBCB* sender, QPainter& canvas, int index, const QRect& rect,
                                  TOwnerDrawState state);
-  void ChckListBox1DrawComboBox(TLBComboBox* sender, QPainter& canvas, int index,
-                                const QRect& rect, TOwnerDrawState state);
+  void ChckListBox1DrawComboBox(TLBComboBox* sender, QPainter& canvas, int index, const QRect& rect,
+                                TOwnerDrawState state);
   // Shared by the four pick commands; sender tells which.
   void miPickClick(QObject* sender);
   TResultsView& ResultsView() const { return *results_; }

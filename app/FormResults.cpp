@@ -19,7 +19,9 @@ void TFormRegFix::ApplySearchDefaults() { results_->ApplySearchDefaults(); }
 
 void TFormRegFix::RefreshResultCounts() { results_->RefreshResultCounts(); }
 
-void TFormRegFix::AddEntryRow(TEntry& entry, bool checked) { results_->AddEntryRow(entry, checked); }
+void TFormRegFix::AddEntryRow(TEntry& entry, bool checked) {
+  results_->AddEntryRow(entry, checked);
+}
 
 void TFormRegFix::PictureListBox1Click() { results_->ShowSelectedCategory(); }
 
@@ -32,12 +34,12 @@ void TFormRegFix::ChckListBox1ChangeComboBox(TLBComboBox* sender) {
 }
 
 void TFormRegFix::ChckListBox1AfterDrawItem(TChckLBCB* sender, QPainter& canvas, int index,
-                                           const QRect& rect, TOwnerDrawState state) {
+                                            const QRect& rect, TOwnerDrawState state) {
   results_->Painter().DrawRow(*sender, canvas, index, rect, state);
 }
 
 void TFormRegFix::ChckListBox1DrawComboBox(TLBComboBox* sender, QPainter& canvas, int index,
-                                          const QRect& rect, TOwnerDrawState state) {
+                                           const QRect& rect, TOwnerDrawState state) {
   results_->Painter().DrawComboText(*ChckListBox1, *sender, canvas, index, rect, state);
 }
 

@@ -60,7 +60,8 @@ QColor TResultRowPainter::ComboTextColour(int index, bool selected) {
 int TResultRowPainter::LineHeight(int rowHeight, int linesPerRow) {
   if (linesPerRow <= 0) return rowHeight;
   // The default rounding mode rounds halves to the even neighbour.
-  return static_cast<int>(std::nearbyint(static_cast<double>(rowHeight - kTopMargin) / linesPerRow));
+  return static_cast<int>(
+      std::nearbyint(static_cast<double>(rowHeight - kTopMargin) / linesPerRow));
 }
 
 void TResultRowPainter::DrawRow(TChckLBCB& list, QPainter& canvas, int index, QRect rect,

@@ -84,8 +84,8 @@ TRowText ResultRowText(const TEntry& entry, const TextSource& texts) {
     row.Lines.push_back(std::move(value));
   }
 
-  row.ChoiceLabel = std::string(
-      platform::cutToChars(texts.GetInterfaceText(kTextChoiceLabel) + " ", kShortText));
+  row.ChoiceLabel =
+      std::string(platform::cutToChars(texts.GetInterfaceText(kTextChoiceLabel) + " ", kShortText));
   return row;
 }
 

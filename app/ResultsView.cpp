@@ -98,8 +98,8 @@ TResultsView::TResultsView(TFormRegFix& form) : form_(form), painter_(form.Lang(
                                  TOwnerDrawState state) {
     form.ChckListBox1AfterDrawItem(sender, canvas, index, rect, state);
   };
-  list.OnDrawComboBox = [&form](TLBComboBox* sender, QPainter& canvas, int index,
-                                const QRect& rect, TOwnerDrawState state) {
+  list.OnDrawComboBox = [&form](TLBComboBox* sender, QPainter& canvas, int index, const QRect& rect,
+                                TOwnerDrawState state) {
     form.ChckListBox1DrawComboBox(sender, canvas, index, rect, state);
   };
 
@@ -208,8 +208,7 @@ void TResultsView::SetStatus(int panel, const std::string& text) {
 }
 
 void TResultsView::SetRowHeight(int category) {
-  List().SetItemHeight(form_.Categories()[category].LinesPerRow *
-                       TResultRowPainter::kLineHeight);
+  List().SetItemHeight(form_.Categories()[category].LinesPerRow * TResultRowPainter::kLineHeight);
 }
 
 void TResultsView::PrepareResultLists() {

@@ -37,7 +37,8 @@ class Window {
     fs::create_directories(program);
     for (const auto& file : fs::directory_iterator(hw::platform::ExecutableFolder())) {
       const std::string ext = file.path().extension().string();
-      if (ext == ".lng" || ext == ".def") fs::copy_file(file.path(), program / file.path().filename());
+      if (ext == ".lng" || ext == ".def")
+        fs::copy_file(file.path(), program / file.path().filename());
     }
     hw::tools::GenerateDemoPrefix(folder_ / "prefix");
     session_ = hw::app::TPrefixSession::Open(folder_ / "prefix");

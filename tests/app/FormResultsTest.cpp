@@ -33,8 +33,7 @@ class FormResultsTest : public FormTest {
 
   // A finding reported by the engine, as the scan reports it.
   TEntry* Report(TAnalyzCategory category, std::string keyPath, std::string data,
-                 std::string badPath, TEntryTypes flags, bool writable = true,
-                 int pathCount = 1) {
+                 std::string badPath, TEntryTypes flags, bool writable = true, int pathCount = 1) {
     TAnalyzClass& engine = form().Engine();
     engine.RootName = "HKEY_LOCAL_MACHINE";
     engine.KeyPath = std::move(keyPath);

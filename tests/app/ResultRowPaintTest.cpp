@@ -97,9 +97,8 @@ TEST(ResultRowPaintTest, LinesPerCategory) {
   entry.ValueName = "C:\\Old\\tool.exe,1";
   entry.Data.clear();
   row = ResultRowText(entry, texts);
-  EXPECT_EQ(row.Lines[1], (TRowLine{{"I4 ", pcBase},
-                                    {"C:\\Old\\tool.exe", pcMissing},
-                                    {",1", pcValue}}));
+  EXPECT_EQ(row.Lines[1],
+            (TRowLine{{"I4 ", pcBase}, {"C:\\Old\\tool.exe", pcMissing}, {",1", pcValue}}));
 
   // Two-line categories: the Start-menu key highlights the last occurrence.
   entry.Category = acObsoleteStartMenu;
@@ -108,9 +107,8 @@ TEST(ResultRowPaintTest, LinesPerCategory) {
   entry.BadPath = "Tool";
   row = ResultRowText(entry, texts);
   ASSERT_EQ(row.Lines.size(), 1u);
-  EXPECT_EQ(row.Lines[0], (TRowLine{{"I17 ", pcBase},
-                                    {"[HKCU] Menu\\Tool\\", pcBase},
-                                    {"Tool", pcMissing}}));
+  EXPECT_EQ(row.Lines[0],
+            (TRowLine{{"I17 ", pcBase}, {"[HKCU] Menu\\Tool\\", pcBase}, {"Tool", pcMissing}}));
   entry.Category = acEmptyKeys;
   entry.Flags = {};
   EXPECT_EQ(ResultRowText(entry, texts).Lines[0].size(), 2u);
@@ -121,8 +119,7 @@ TEST(ResultRowPaintTest, LinesPerCategory) {
   entry.BadPath = ", etExtEmptyName, etExtEmptyShellKey";
   row = ResultRowText(entry, texts);
   ASSERT_EQ(row.Lines.size(), 1u);
-  EXPECT_EQ(row.Lines[0].back(),
-            (app::TRowPiece{"etExtEmptyName, etExtEmptyShellKey", pcMissing}));
+  EXPECT_EQ(row.Lines[0].back(), (app::TRowPiece{"etExtEmptyName, etExtEmptyShellKey", pcMissing}));
 }
 
 TEST(ResultRowPaintTest, PiecesAreCutTo255Characters) {
