@@ -14,6 +14,7 @@
 #include "app/Dialogs.h"
 #include "app/FormRegFix.h"
 #include "app/HelpWindow.h"
+#include "app/ResultsView.h"
 #include "app/WizardWork.h"
 #include "controls/PictureListBox.h"
 #include "platform/Text.h"
@@ -45,6 +46,7 @@ TFormRegFix::TFormRegFix(TAppContext& context, QWidget* parent)
       lang_(context.Registry, context.Files, context.Pump) {
   setObjectName(QStringLiteral("FormRegFix"));
   CreateControls();
+  table_.SetView(CreateResultsView());
 }
 
 TFormRegFix::~TFormRegFix() = default;

@@ -16,6 +16,7 @@
 
 #include "app/AppContext.h"
 #include "app/settings/SettingsStore.h"
+#include "controls/OwnerDrawState.h"
 #include "lang/Lang.h"
 #include "results/CategoryTable.h"
 #include "scan/AnalyzClass.h"
@@ -31,6 +32,8 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class QPrinter;
+class QPainter;
+class QRect;
 class QPushButton;
 class QSplitter;
 class QStackedWidget;
@@ -38,6 +41,9 @@ class QTextBrowser;
 
 namespace hw {
 class TChckLBCB;
+class TEntriesView;
+class TEntry;
+class TLBComboBox;
 class TPictureListBox;
 }  // namespace hw
 
@@ -45,6 +51,7 @@ namespace hw::app {
 
 class THelpWindow;
 class TKeyViewer;
+class TResultsView;
 class TWizardWork;
 
 // The pages of Notebook1, in their order.
@@ -152,6 +159,19 @@ class TFormRegFix : public QWidget {
   void ApplySearchDefaults();
   // The category captions and the status bar total.
   void RefreshResultCounts();
+  // Appends the entry's row, checked or not.
+  void AddEntryRow(TEntry& entry, bool checked);
+  void PictureListBox1Click();
+  void ChckListBox1StateChanged();
+  void ChckListBox1Click();
+  void ChckListBox1ChangeComboBox(TLBComboBox* sender);
+  void ChckListBox1AfterDrawItem(TChckLBCB* sender, QPainter& canvas, int index, const QRect& rect,
+                                 TOwnerDrawState state);
+  void ChckListBox1DrawComboBox(TLBComboBox* sender, QPainter& canvas, int index, const QRect& rect,
+                                TOwnerDrawState state);
+  // Shared by the four pick commands; sender tells which.
+  void miPickClick(QObject* sender);
+  TResultsView& ResultsView() const { return *results_; }
 
   // Language texts into the controls; FillLanguageList after a load.
   void ApplyTexts();
@@ -335,6 +355,9 @@ class TFormRegFix : public QWidget {
   // Writes the found-entries report; false, after telling the user, when it
   // could not be written.
   bool WriteReport(const std::string& fileName);
+  // Creates the results view at construction; the view the category records report to.
+  TEntriesView* CreateResultsView();
+  std::unique_ptr<TResultsView> results_;
 };
 
 }  // namespace hw::app

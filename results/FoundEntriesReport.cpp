@@ -35,18 +35,6 @@ std::string Short(const std::string& text) {
   return std::string(platform::cutToChars(text, kShortText));
 }
 
-// Categories whose entries name a value and its data.
-bool HasValueLine(int category) {
-  return category == acInvalidPaths || category == acInvalidFonts ||
-         category == acInvalidAppPaths || category == acInvalidHelpFiles ||
-         category == acInvalidSharedDLLs;
-}
-
-// Fonts and help files quote the value name between the two labels.
-bool QuotesValueName(int category) {
-  return category == acInvalidFonts || category == acInvalidHelpFiles;
-}
-
 void AppendLine(std::string& out, const std::string& line) {
   out += line;
   out += kEol;
@@ -97,6 +85,16 @@ bool CannotReplace(const std::filesystem::path& fileName) {
 }
 
 }  // namespace
+
+bool HasValueLine(int category) {
+  return category == acInvalidPaths || category == acInvalidFonts ||
+         category == acInvalidAppPaths || category == acInvalidHelpFiles ||
+         category == acInvalidSharedDLLs;
+}
+
+bool QuotesValueName(int category) {
+  return category == acInvalidFonts || category == acInvalidHelpFiles;
+}
 
 std::pair<std::string, std::string> EntryLabels(const TEntry& entry, const TextSource& texts) {
   auto text = [&](int n) { return texts.GetInterfaceText(n); };

@@ -32,6 +32,12 @@ struct TReportSource {
   TReportBanner Banner;
 };
 
+// Categories 0, 2, 4, 5 and 6: their entries name a value and its data, on
+// a line of their own in the report and in the results rows.
+bool HasValueLine(int category);
+// Fonts and help files quote the value name between the two labels.
+bool QuotesValueName(int category);
+
 // The two texts that introduce an entry's value name and its data, each at
 // most 255 characters. The row drawing of the results list uses them too.
 std::pair<std::string, std::string> EntryLabels(const TEntry& entry, const TextSource& texts);
