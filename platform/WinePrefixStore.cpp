@@ -334,8 +334,8 @@ void WinePrefixStore::save() {
           hive.modified = st.st_mtim;
         }
       } catch (const FileError& undo) {
-        message += "; the saved " + p.target.string() +
-                   " could not be put back as it was (" + undo.what() + ")";
+        message += "; the saved " + p.target.string() + " could not be put back as it was (" +
+                   undo.what() + ")";
       }
     }
     throw StoreError(message);

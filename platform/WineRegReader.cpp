@@ -160,9 +160,7 @@ std::size_t plainUpTo(std::string_view s, std::size_t p, char end) {
 class Reader {
  public:
   Reader(RegistryStore& store, KeyNode& base, std::string_view text, const std::string& fileName)
-      : store_(store), base_(base), text_(text), fileName_(fileName) {
-    for (const KeyNode* up = base.parent(); up; up = up->parent()) ++baseDepth_;
-  }
+      : store_(store), base_(base), text_(text), fileName_(fileName) {}
 
   WineRegLayout run();
 
@@ -202,7 +200,6 @@ class Reader {
   std::size_t componentCount_ = 0;
   std::vector<PathEntry> path_;  // the previous key's path, to skip shared prefixes
   std::size_t pathDepth_ = 0;
-  std::size_t baseDepth_ = 0;  // levels between the hive's root and base_
   std::u16string units_;
 };
 
@@ -283,9 +280,6 @@ void Reader::startKey(std::size_t begin, std::size_t p) {
 
   std::size_t after = 0;
   splitPath(p, after);
-  // Windows refuses such a key, and every walk over the tree may rely on it.
-  if (baseDepth_ + componentCount_ > RegistryStore::kMaxKeyDepth)
-    fail("key nested deeper than " + std::to_string(RegistryStore::kMaxKeyDepth) + " levels");
   KeyNode* node = &base_;
   std::size_t depth = 0;
   while (depth < componentCount_ && depth < pathDepth_ && path_[depth].name == components_[depth]) {

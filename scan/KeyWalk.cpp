@@ -31,8 +31,7 @@ std::string UpperAscii(std::string text) {
 // ancestor and never end.
 bool IsLinkKey(platform::RegistryApi& api, HKEY root, const std::string& path) {
   HKEY key = nullptr;
-  if (api.RegOpenLinkKeyA(root, path.c_str(), KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-    return false;
+  if (api.RegOpenLinkKeyA(root, path.c_str(), KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
   DWORD type = REG_NONE;
   DWORD size = 0;
   const bool link =

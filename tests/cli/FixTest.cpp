@@ -259,11 +259,10 @@ TEST_F(FixCommandTest, ADiskFaultLeavesThePrefixAsItWas) {
       {
         // A hive is opened once to be read before its temporary copy is made.
         const bool hive = std::string_view(file) != "backup.reg";
-        test::ScopedFault scoped(
-            {.step = fault.step,
-             .error = fault.error,
-             .fileName = file,
-             .skip = hive && fault.step == platform::FileStep::Open ? 1 : 0});
+        test::ScopedFault scoped({.step = fault.step,
+                                  .error = fault.error,
+                                  .fileName = file,
+                                  .skip = hive && fault.step == platform::FileStep::Open ? 1 : 0});
         EXPECT_EQ(Fix({"--backup", backup.string(), "--search", "C:\\"}), kError)
             << fault.name << " on " << file;
         ASSERT_GT(scoped.struck(), 0) << fault.name << " on " << file;
@@ -280,16 +279,19 @@ TEST_F(FixCommandTest, ADiskFaultLeavesThePrefixAsItWas) {
   }
 }
 
-// Keys nested as deep as Windows allows, link loops and names with control
+// Keys nested as deep as Windows allows and deeper, link loops and names with control
 // characters go through the whole fix: scan, backup, deletion and save.
 TEST_F(FixCommandTest, AHostileRegistryIsScannedAndRepairedWithoutHarm) {
   {
     auto store = platform::WinePrefixStore::open(prefix);
-    platform::KeyNode* key = store->predefinedKey(HKEY_CURRENT_USER);
-    key = store->createChild(*store->resolve(key, "Software"), "Deep");
-    for (int level = 3; level < 512; ++level) key = store->createChild(*key, "D");
-    platform::KeyNode& software = *store->resolve(&store->hiveRoot(platform::Hive::Machine),
-                                                  "Software");
+    // HKU\<SID>\Software\Deep\D...: as deep as Windows allows, and deeper.
+    platform::KeyNode* user = store->resolve(store->predefinedKey(HKEY_CURRENT_USER), "Software");
+    for (auto [name, levels] : {std::pair{"Deep", 512}, std::pair{"Deeper", 600}}) {
+      platform::KeyNode* key = store->createChild(*user, name);
+      for (int level = 3; level < levels; ++level) key = store->createChild(*key, "D");
+    }
+    platform::KeyNode& software =
+        *store->resolve(&store->hiveRoot(platform::Hive::Machine), "Software");
     auto link = [&](platform::KeyNode& parent, const char* name, std::u16string_view target) {
       platform::KeyNode* made = store->createChild(parent, name);
       made->isLink = true;
@@ -317,10 +319,15 @@ TEST_F(FixCommandTest, AHostileRegistryIsScannedAndRepairedWithoutHarm) {
   EXPECT_GT(RegeditKeyLines(text), 500);
   EXPECT_NE(text.find("\\Deep\\D\\D]"), std::string::npos);
   auto store = platform::WinePrefixStore::open(prefix);
-  EXPECT_EQ(store->resolve(store->predefinedKey(HKEY_CURRENT_USER), "Software\\Deep"), nullptr);
-  platform::KeyNode* software = store->hiveRoot(platform::Hive::Machine).findChild("Software");
-  for (platform::KeyNode* kept : {software->findChild("Loop")->findChild("Back"),
-                                  software->findChild("Ping")})
+  // Beyond the depth the walks reach nothing is known: that tree stays whole.
+  platform::KeyNode* software = store->resolve(store->predefinedKey(HKEY_CURRENT_USER), "Software");
+  EXPECT_EQ(software->findChild("Deep"), nullptr);
+  std::string deeper = "Deeper";
+  for (int level = 4; level < 600; ++level) deeper += "\\D";
+  EXPECT_NE(store->resolve(software, deeper), nullptr);
+  platform::KeyNode* machine = store->hiveRoot(platform::Hive::Machine).findChild("Software");
+  for (platform::KeyNode* kept :
+       {machine->findChild("Loop")->findChild("Back"), machine->findChild("Ping")})
     EXPECT_TRUE(kept && kept->isLink) << "links are kept, never walked";
 }
 

@@ -65,9 +65,10 @@ class PrefixFaultTest : public ::testing::Test {
  protected:
   PrefixFaultTest() {
     fs::create_directory(prefix_);
-    test::WriteTextFile(prefix_ / "system.reg",
-                        "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n"
-                        "\n[Software\\\\Vendor] 1700000000\n\"Path\"=\"C:\\\\old.exe\"\n");
+    test::WriteTextFile(
+        prefix_ / "system.reg",
+        "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n"
+        "\n[Software\\\\Vendor] 1700000000\n\"Path\"=\"C:\\\\old.exe\"\n");
     test::WriteTextFile(prefix_ / "user.reg",
                         "WINE REGISTRY Version 2\n;; All keys relative to "
                         "\\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=win64\n"
@@ -94,9 +95,8 @@ TEST_F(PrefixFaultTest, ASaveThatFailsLeavesBothHivesAsTheyWere) {
   for (const char* hive : {"system.reg", "user.reg"}) {
     for (const test::DiskFault& fault : test::WriteFaults()) {
       auto store = OpenChanged();
-      test::ExpectCleanFailure(prefix_, hive, fault, [&] {
-        return FailureOf([&] { store->save(); });
-      });
+      test::ExpectCleanFailure(prefix_, hive, fault,
+                               [&] { return FailureOf([&] { store->save(); }); });
       EXPECT_TRUE(store->hasUnsavedChanges());
       EXPECT_NO_THROW(store->save()) << fault.name << " on " << hive;
       EXPECT_NE(test::ReadTextFile(prefix_ / "user.reg").find("\"Recent\"=\"x\""),
@@ -105,10 +105,21 @@ TEST_F(PrefixFaultTest, ASaveThatFailsLeavesBothHivesAsTheyWere) {
   }
 }
 
+// A new prefix whose second file fails keeps none of the three.
+TEST_F(PrefixFaultTest, ANewPrefixIsWrittenWholeOrNotAtAll) {
+  const fs::path fresh = dir_.path() / "fresh";
+  fs::create_directory(fresh);
+  for (const test::DiskFault& fault : test::WriteFaults())
+    test::ExpectCleanFailure(fresh, "user.reg", fault, [&] {
+      return FailureOf([&] { WinePrefixStore::createEmpty(fresh)->save(); });
+    });
+}
+
 TEST_F(PrefixFaultTest, AHiveThatCannotBeReadIsNamedWithTheReason) {
   for (const FaultPlan& plan :
        {FaultPlan{.step = FileStep::Open, .error = EACCES, .fileName = "user.reg"},
-        FaultPlan{.step = FileStep::Read, .error = EIO, .fileName = "system.reg", .afterBytes = 30}}) {
+        FaultPlan{
+            .step = FileStep::Read, .error = EIO, .fileName = "system.reg", .afterBytes = 30}}) {
     test::ScopedFault fault(plan);
     std::string message;
     try {
@@ -117,8 +128,8 @@ TEST_F(PrefixFaultTest, AHiveThatCannotBeReadIsNamedWithTheReason) {
       message = error.what();
     }
     EXPECT_EQ(fault.struck(), 1);
-    EXPECT_NE(message.find((prefix_ / plan.fileName).string() + ": cannot be read: " +
-                           std::strerror(plan.error)),
+    EXPECT_NE(message.find((prefix_ / plan.fileName).string() +
+                           ": cannot be read: " + std::strerror(plan.error)),
               std::string::npos)
         << message;
   }

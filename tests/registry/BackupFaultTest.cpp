@@ -25,8 +25,7 @@ TEST(BackupFaultTest, AFailedCommitKeepsTheOldBackup) {
   test::RecordedMessages messages;
   {
     TRegBackup first(file, true, format, messages);
-    first.Add(format.Entry("HKEY_CURRENT_USER", "Software\\Old", "Path", "C:\\old.exe",
-                           dkString));
+    first.Add(format.Entry("HKEY_CURRENT_USER", "Software\\Old", "Path", "C:\\old.exe", dkString));
     ASSERT_TRUE(first.Commit());
   }
   std::vector<test::DiskFault> faults = test::WriteFaults();
@@ -36,8 +35,8 @@ TEST(BackupFaultTest, AFailedCommitKeepsTheOldBackup) {
     test::ExpectCleanFailure(dir.path(), "undo.reg", fault, [&] {
       messages.shown.clear();
       TRegBackup backup(file, false, format, messages);
-      backup.Add(format.Entry("HKEY_CURRENT_USER", "Software\\New", "Path", "C:\\new.exe",
-                              dkString));
+      backup.Add(
+          format.Entry("HKEY_CURRENT_USER", "Software\\New", "Path", "C:\\new.exe", dkString));
       try {
         if (backup.Commit()) return std::string();
       } catch (const platform::FileError& error) {

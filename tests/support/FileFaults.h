@@ -66,8 +66,7 @@ inline std::map<std::string, std::string> FolderContents(const std::filesystem::
 // the failure to name the file's name and the fault's reason, and the folder
 // to hold what it held before.
 inline void ExpectCleanFailure(const std::filesystem::path& folder, const std::string& file,
-                               const DiskFault& fault,
-                               const std::function<std::string()>& write) {
+                               const DiskFault& fault, const std::function<std::string()>& write) {
   SCOPED_TRACE(std::string(fault.name) + " on " + file);
   const auto before = FolderContents(folder);
   std::string message;
