@@ -63,7 +63,9 @@ bool ReadWholeFile(const fs::path& path, std::string& text, struct stat& st) {
   if (int planned = plannedError(FileStep::Open, path))
     errno = planned;
   else
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a named pipe in place of the file would wait for a writer
+    // forever; it is refused below like every file that is not a regular one.
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     if (errno == ENOENT) return false;
     throw FileError(path.string() + ": cannot be read: " + errorText(errno));

@@ -3,6 +3,7 @@
 // and line named, never a crash, a hang or an overflowing stack.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -58,7 +59,7 @@ class HostileRegFileTest : public ::testing::Test {
   std::string OpenError() {
     try {
       WinePrefixStore::open(prefix_);
-    } catch (const StoreError& error) {
+    } catch (const FileError& error) {
       return error.what();
     }
     return "opened";
@@ -78,6 +79,16 @@ class HostileRegFileTest : public ::testing::Test {
   test::TempDir dir_;
   fs::path prefix_ = dir_.path() / "pfx";
 };
+
+// A named pipe in place of a file of the prefix would block a read for ever.
+TEST_F(HostileRegFileTest, AHiveThatIsNoRegularFileIsRefused) {
+  WritePrefix("");
+  ASSERT_EQ(::mkfifo((prefix_ / "wineserver").c_str(), 0600), 0);
+  EXPECT_EQ(OpenError(), "opened");
+  fs::remove(prefix_ / "user.reg");
+  ASSERT_EQ(::mkfifo((prefix_ / "user.reg").c_str(), 0600), 0);
+  EXPECT_NE(OpenError().find("user.reg: not a regular file"), std::string::npos);
+}
 
 // Windows nests keys at most 512 levels deep; Wine's loader takes any depth,
 // and so does the reader. The tree is read, kept and freed without recursion.
