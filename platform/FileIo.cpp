@@ -59,12 +59,12 @@ mode_t currentUmask() {
 void SetFaultPlan(FaultPlan* plan) { gFaultPlan = plan; }
 
 bool ReadWholeFile(const fs::path& path, std::string& text, struct stat& st) {
+  // Not blocking: a named pipe in place of the file would wait for a writer
+  // forever; it is refused below like every file that is not a regular one.
   int fd = -1;
   if (int planned = plannedError(FileStep::Open, path))
     errno = planned;
   else
-    // Not blocking: a named pipe in place of the file would wait for a writer
-    // forever; it is refused below like every file that is not a regular one.
     fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     if (errno == ENOENT) return false;
