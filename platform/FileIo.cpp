@@ -3,8 +3,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include "platform/FileIoFaults.h"
 
 namespace hw::platform {
 
@@ -14,6 +17,37 @@ namespace {
 
 std::string errorText(int error) { return std::strerror(error); }
 
+FaultPlan* gFaultPlan = nullptr;
+
+bool faultMatches(FileStep step, const fs::path& file) {
+  const FaultPlan& plan = *gFaultPlan;
+  if (plan.limit > 0 && plan.struck >= plan.limit) return false;
+  return plan.step == step && (plan.fileName.empty() || file.filename() == plan.fileName);
+}
+
+// The errno of a planned fault striking this step; 0 when none does.
+int plannedError(FileStep step, const fs::path& file) {
+  if (gFaultPlan == nullptr || !faultMatches(step, file)) return 0;
+  if (gFaultPlan->skip > 0) {
+    --gFaultPlan->skip;
+    return 0;
+  }
+  ++gFaultPlan->struck;
+  return gFaultPlan->error;
+}
+
+// A planned read fault: shortens the read to end where the fault strikes, or
+// gives its errno once that many bytes were read.
+int plannedReadError(const fs::path& file, std::size_t done, std::size_t& room) {
+  if (gFaultPlan == nullptr || !faultMatches(FileStep::Read, file)) return 0;
+  if (done < gFaultPlan->afterBytes) {
+    room = std::min(room, gFaultPlan->afterBytes - done);
+    return 0;
+  }
+  ++gFaultPlan->struck;
+  return gFaultPlan->error;
+}
+
 mode_t currentUmask() {
   mode_t mask = ::umask(0);
   ::umask(mask);
@@ -22,8 +56,16 @@ mode_t currentUmask() {
 
 }  // namespace
 
+void SetFaultPlan(FaultPlan* plan) { gFaultPlan = plan; }
+
 bool ReadWholeFile(const fs::path& path, std::string& text, struct stat& st) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking: a named pipe in place of the file would wait for a writer
+  // forever; it is refused below like every file that is not a regular one.
+  int fd = -1;
+  if (int planned = plannedError(FileStep::Open, path))
+    errno = planned;
+  else
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     if (errno == ENOENT) return false;
     throw FileError(path.string() + ": cannot be read: " + errorText(errno));
@@ -38,8 +80,12 @@ bool ReadWholeFile(const fs::path& path, std::string& text, struct stat& st) {
   for (;;) {
     const bool full = done == text.size();
     char* into = full ? extra : text.data() + done;
-    const std::size_t room = full ? sizeof extra : text.size() - done;
-    ssize_t n = ::read(fd, into, room);
+    std::size_t room = full ? sizeof extra : text.size() - done;
+    ssize_t n = -1;
+    if (int planned = plannedReadError(path, done, room))
+      errno = planned;
+    else
+      n = ::read(fd, into, room);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       int error = errno;
@@ -58,7 +104,11 @@ bool ReadWholeFile(const fs::path& path, std::string& text, struct stat& st) {
 fs::path WriteTemporaryBeside(const fs::path& target, std::string_view text, bool replacing) {
   std::string name =
       (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-  int fd = ::mkstemp(name.data());
+  int fd = -1;
+  if (int planned = plannedError(FileStep::Open, target))
+    errno = planned;
+  else
+    fd = ::mkstemp(name.data());
   if (fd < 0)
     throw FileError(target.string() +
                     ": cannot create a temporary file beside it: " + errorText(errno));
@@ -69,7 +119,11 @@ fs::path WriteTemporaryBeside(const fs::path& target, std::string_view text, boo
   };
   std::size_t done = 0;
   while (done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    ssize_t n = -1;
+    if (int planned = plannedError(FileStep::Write, target))
+      errno = planned;
+    else
+      n = ::write(fd, text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) fail("cannot write", errno);
     done += static_cast<std::size_t>(n);
@@ -84,6 +138,7 @@ fs::path WriteTemporaryBeside(const fs::path& target, std::string_view text, boo
   } else if (::fchmod(fd, 0666 & ~currentUmask()) != 0) {
     fail("cannot set permissions", errno);
   }
+  if (int planned = plannedError(FileStep::Sync, target)) fail("cannot flush", planned);
   if (::fsync(fd) != 0) fail("cannot flush", errno);
   if (::close(fd) != 0) {
     int error = errno;
@@ -95,7 +150,10 @@ fs::path WriteTemporaryBeside(const fs::path& target, std::string_view text, boo
 
 void MoveIntoPlace(const fs::path& temp, const fs::path& target, bool replacing) {
   int result = 0;
-  if (replacing) {
+  if (int planned = plannedError(FileStep::Rename, target)) {
+    errno = planned;
+    result = -1;
+  } else if (replacing) {
     result = ::rename(temp.c_str(), target.c_str());
   } else {
     result = ::link(temp.c_str(), target.c_str());

@@ -57,7 +57,17 @@ struct KeyNode::ValueIndex {
 
 KeyNode::KeyNode(std::string name, KeyNode* parent) : name_(std::move(name)), parent_(parent) {}
 
-KeyNode::~KeyNode() = default;
+KeyNode::~KeyNode() {
+  // Taken apart from the top without recursing, so that however deep a
+  // hostile file nests its keys, freeing them cannot overflow the stack.
+  std::vector<std::unique_ptr<KeyNode>> pending = std::move(children_);
+  while (!pending.empty()) {
+    std::unique_ptr<KeyNode> node = std::move(pending.back());
+    pending.pop_back();
+    for (auto& child : node->children_) pending.push_back(std::move(child));
+    node->children_.clear();
+  }
+}
 
 KeyNode* KeyNode::findChild(std::string_view name) const {
   if (children_.size() <= kIndexThreshold) {

@@ -109,6 +109,10 @@ enum class Hive : std::uint8_t { Machine, Users };
 
 class RegistryStore {
  public:
+  // Windows nests keys at most this many levels below a hive's root. Wine's
+  // files may nest deeper; the walks over the tree go no deeper than this.
+  static constexpr std::size_t kMaxKeyDepth = 512;
+
   explicit RegistryStore(std::string currentUserSid);
   virtual ~RegistryStore();
   RegistryStore(const RegistryStore&) = delete;

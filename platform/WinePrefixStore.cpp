@@ -312,6 +312,33 @@ void WinePrefixStore::save() {
     for (; placed < pending.size(); ++placed)
       MoveIntoPlace(pending[placed].temp, pending[placed].target,
                     files_[pending[placed].file].onDisk);
+  } catch (const FileError& failure) {
+    for (std::size_t i = placed; i < pending.size(); ++i)
+      if (!pending[i].temp.empty()) ::unlink(pending[i].temp.c_str());
+    // The files already replaced get their old text back, so that the prefix
+    // never holds one hive from before and another from after the save.
+    std::string message = failure.what();
+    for (std::size_t i = placed; i-- > 0;) {
+      const Pending& p = pending[i];
+      HiveFile& hive = files_[p.file];
+      try {
+        if (hive.onDisk)
+          WriteFileAtomically(p.target, hive.text);
+        else if (::unlink(p.target.c_str()) != 0)
+          throw FileError(p.target.string() + ": cannot remove: " + std::strerror(errno));
+        struct stat st {};
+        if (hive.onDisk && ::stat(p.target.c_str(), &st) == 0) {
+          hive.device = st.st_dev;
+          hive.inode = st.st_ino;
+          hive.size = st.st_size;
+          hive.modified = st.st_mtim;
+        }
+      } catch (const FileError& undo) {
+        message += "; the saved " + p.target.string() + " could not be put back as it was (" +
+                   undo.what() + ")";
+      }
+    }
+    throw StoreError(message);
   } catch (...) {
     for (std::size_t i = placed; i < pending.size(); ++i)
       if (!pending[i].temp.empty()) ::unlink(pending[i].temp.c_str());

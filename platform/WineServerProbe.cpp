@@ -21,7 +21,7 @@ std::string trimmed(std::string text) {
 }
 
 bool lockHeld(const std::filesystem::path& lockFile) {
-  int fd = ::open(lockFile.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  int fd = ::open(lockFile.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
   if (fd < 0) return false;
   struct flock probe {};
   probe.l_type = F_WRLCK;
@@ -69,7 +69,11 @@ std::vector<std::filesystem::path> wineServerLockPaths(const std::filesystem::pa
     add(std::filesystem::path("/tmp") / (".wine-" + uid));
     add(std::filesystem::path("/run/user") / uid / "wine");
   }
-  std::ifstream nameFile(prefix / "wineserver");
+  // Only a regular file: reading a named pipe would wait for ever.
+  std::error_code error;
+  std::ifstream nameFile;
+  if (std::filesystem::is_regular_file(prefix / "wineserver", error))
+    nameFile.open(prefix / "wineserver");
   std::string name;
   if (nameFile && std::getline(nameFile, name) && !(name = trimmed(name)).empty() &&
       name.find('/') == std::string::npos && name != "." && name != "..") {

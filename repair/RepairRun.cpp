@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/FileIo.h"
 #include "registry/RegExport.h"
 #include "registry/Repair.h"
 #include "results/CategoryTable.h"
@@ -136,7 +137,17 @@ std::int32_t TRepairRun::RepairAll(const TBackupSettings& settings) {
     }
     throw;
   }
-  if (backup && !backup->Commit())
+  bool committed = true;
+  if (backup) {
+    try {
+      committed = backup->Commit();
+    } catch (const platform::FileError& failure) {
+      // Reading the old blocks or moving the new file into place failed.
+      messages_.ShowMessage(failure.what());
+      committed = false;
+    }
+  }
+  if (!committed)
     throw EBackupNotWritten("The backup " + settings.File.string() +
                             " could not be written; the repairs must not be saved.");
   return repaired;

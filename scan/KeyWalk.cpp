@@ -1,7 +1,9 @@
 // The depth-first walk over one root and the checks of each key it opens.
 
+#include <algorithm>
 #include <optional>
 
+#include "platform/RegistryStore.h"
 #include "platform/Text.h"
 #include "registry/NTRegistry.h"
 #include "scan/AnalyzClass.h"
@@ -22,6 +24,21 @@ std::string UpperAscii(std::string text) {
   for (char& c : text)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return text;
+}
+
+// A symbolic link is another name of a key that lives elsewhere: the walk
+// meets that key where it lives. Following links could lead back to an
+// ancestor and never end.
+bool IsLinkKey(platform::RegistryApi& api, HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  if (api.RegOpenLinkKeyA(root, path.c_str(), KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  DWORD type = REG_NONE;
+  DWORD size = 0;
+  const bool link =
+      api.RegQueryValueExA(key, "SymbolicLinkValue", &type, nullptr, &size) == ERROR_SUCCESS &&
+      type == REG_LINK;
+  api.RegCloseKey(key);
+  return link;
 }
 
 }  // namespace
@@ -45,6 +62,12 @@ bool HasGuid(std::string name) {
 void TAnalyzClass::AnalyzeKeyTree(HKEY root, const std::string& path, bool& subtreeEmpty,
                                   TAnalyzCategories rootCategories) {
   std::string trimmed(TrimChar(path, '\\'));
+  // Windows nests no deeper; a deeper key comes from a damaged file.
+  const auto depth = static_cast<std::size_t>(std::count(trimmed.begin(), trimmed.end(), '\\'));
+  if (depth >= platform::RegistryStore::kMaxKeyDepth) {
+    subtreeEmpty = false;
+    return;
+  }
   TNTRegistry reg(registry_);
   reg.SetRootKey(root);
 
@@ -77,8 +100,12 @@ void TAnalyzClass::AnalyzeKeyTree(HKEY root, const std::string& path, bool& subt
     for (const std::string& name : names) {
       pump_.ProcessMessages();
       if (Stop) break;
-      bool childEmpty = true;
-      AnalyzeKeyTree(root, currentPath + "\\" + name, childEmpty, rootCategories);
+      bool childEmpty = false;
+      const std::string childPath = currentPath + "\\" + name;
+      if (!IsLinkKey(registry_, root, std::string(TrimChar(childPath, '\\')))) {
+        childEmpty = true;
+        AnalyzeKeyTree(root, childPath, childEmpty, rootCategories);
+      }
       subtreeEmpty = subtreeEmpty && childEmpty;
     }
   } else {

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <sstream>
@@ -17,6 +19,7 @@
 #include "cli/FixCommand.h"
 #include "platform/WinePrefixStore.h"
 #include "tests/support/FakeWineserver.h"
+#include "tests/support/FileFaults.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TextFiles.h"
 #include "tools/PrefixGenerator.h"
@@ -42,6 +45,50 @@ std::vector<std::string> Hives(const fs::path& prefix) {
     texts.push_back(text);
   }
   return texts;
+}
+
+// Whether text is a backup the registry editor imports: the REGEDIT4 header,
+// CR LF line ends, key lines and below them value lines in the forms the
+// writer uses. Returns the number of key lines, -1 when it is not well formed.
+int RegeditKeyLines(const std::string& text) {
+  constexpr std::string_view kHeader = "REGEDIT4\r\n";
+  if (text.rfind(kHeader, 0) != 0) return -1;
+  int keys = 0;
+  for (std::size_t pos = kHeader.size(); pos < text.size();) {
+    const std::size_t end = text.find("\r\n", pos);
+    if (end == std::string::npos) return -1;
+    std::string_view line(text.data() + pos, end - pos);
+    pos = end + 2;
+    if (line.find('\n') != std::string_view::npos) return -1;
+    if (line.empty()) continue;
+    if (line.front() == '[') {
+      if (line.rfind("[HKEY_", 0) != 0 || line.back() != ']') return -1;
+      ++keys;
+      continue;
+    }
+    std::size_t equals = 0;
+    if (keys == 0) return -1;
+    if (line.front() == '@') {
+      equals = 1;
+    } else if (line.front() == '"') {
+      for (equals = 1; equals < line.size() && line[equals] != '"'; ++equals)
+        if (line[equals] == '\\') ++equals;
+      ++equals;
+    } else {
+      return -1;
+    }
+    if (equals >= line.size() || line[equals] != '=') return -1;
+    std::string_view data = line.substr(equals + 1);
+    if (data == "-" || (data.size() >= 2 && data.front() == '"' && data.back() == '"')) continue;
+    std::size_t colon = data.find(':');
+    std::string_view kind = data.substr(0, colon);
+    if (colon == std::string_view::npos ||
+        !(kind == "dword" || kind == "hex" || kind.rfind("hex(", 0) == 0))
+      return -1;
+    if (data.substr(colon + 1).find_first_not_of("0123456789abcdef,") != std::string_view::npos)
+      return -1;
+  }
+  return keys;
 }
 
 void CopyPrefix(const fs::path& from, const fs::path& to) {
@@ -135,11 +182,12 @@ TEST_F(FixCommandTest, APrefixInUseIsRefusedUntouched) {
 }
 
 // A fix killed at any moment leaves each registry file as it was or as the
-// whole run leaves it, and a backup that holds everything saved.
+// whole run leaves it, and a backup that holds everything saved, in a form the
+// registry editor imports.
 TEST(FixKillTest, AnInterruptedRunLosesNothing) {
   test::TempDir dir;
   const fs::path original = dir.path() / "original";
-  tools::GenerateLargePrefix(original, 12000, 24000);
+  tools::GenerateLargePrefix(original, 4000, 8000);
   const std::vector<std::string> before = Hives(original);
   const fs::path cli = fs::read_symlink("/proc/self/exe").parent_path() / "hivewarden-cli";
 
@@ -152,7 +200,8 @@ TEST(FixKillTest, AnInterruptedRunLosesNothing) {
       const std::string prefixArg = prefix.string();
       const std::string backupArg = (prefix / "backup.reg").string();
       execl(cli.c_str(), "hivewarden-cli", "fix", "--prefix", prefixArg.c_str(), "--no-exclusions",
-            "--categories", "paths", "--backup", backupArg.c_str(), static_cast<char*>(nullptr));
+            "--categories", "paths,empty", "--search", "C:\\", "--backup", backupArg.c_str(),
+            static_cast<char*>(nullptr));
       _exit(127);
     }
     return child;
@@ -169,14 +218,16 @@ TEST(FixKillTest, AnInterruptedRunLosesNothing) {
   const std::vector<std::string> after = Hives(reference);
   const std::string fullBackup = test::ReadTextFile(reference / "backup.reg");
   ASSERT_NE(after, before);
+  ASSERT_GT(RegeditKeyLines(fullBackup), 0) << "the backup is no REGEDIT4 file";
 
   std::mt19937 random(std::random_device{}());
-  std::uniform_real_distribution<double> moment(0.2, 1.05);
-  for (int run = 0; run < 6; ++run) {
+  // Most kills fall in the last part of the run, where the files are written.
+  std::uniform_real_distribution<double> moment(0.0, 1.1);
+  for (int run = 0; run < 16; ++run) {
     const fs::path prefix = dir.path() / ("run" + std::to_string(run));
     CopyPrefix(original, prefix);
     const pid_t child = start(prefix);
-    std::this_thread::sleep_for(took * moment(random));
+    std::this_thread::sleep_for(took * std::sqrt(moment(random)));
     kill(child, SIGKILL);
     waitpid(child, &status, 0);
 
@@ -188,11 +239,96 @@ TEST(FixKillTest, AnInterruptedRunLosesNothing) {
     }
     EXPECT_NO_THROW(platform::WinePrefixStore::open(prefix));
     // The backup is written whole before the registry: absent, or all of it.
-    if (fs::exists(prefix / "backup.reg"))
-      EXPECT_EQ(test::ReadTextFile(prefix / "backup.reg"), fullBackup) << "run " << run;
-    else
+    if (fs::exists(prefix / "backup.reg")) {
+      const std::string backup = test::ReadTextFile(prefix / "backup.reg");
+      EXPECT_GT(RegeditKeyLines(backup), 0) << "run " << run;
+      EXPECT_EQ(backup, fullBackup) << "run " << run;
+    } else {
       EXPECT_FALSE(changed) << "run " << run;
+    }
   }
+}
+
+// A fix whose backup or registry cannot be written says which file and why,
+// and leaves the prefix as it was.
+TEST_F(FixCommandTest, ADiskFaultLeavesThePrefixAsItWas) {
+  const fs::path backup = prefix / "backup.reg";
+  for (const char* file : {"backup.reg", "user.reg", "system.reg"}) {
+    for (const test::DiskFault& fault : test::WriteFaults()) {
+      const std::vector<std::string> hives = Hives(prefix);
+      {
+        // A hive is opened once to be read before its temporary copy is made.
+        const bool hive = std::string_view(file) != "backup.reg";
+        test::ScopedFault scoped({.step = fault.step,
+                                  .error = fault.error,
+                                  .fileName = file,
+                                  .skip = hive && fault.step == platform::FileStep::Open ? 1 : 0});
+        EXPECT_EQ(Fix({"--backup", backup.string(), "--search", "C:\\"}), kError)
+            << fault.name << " on " << file;
+        ASSERT_GT(scoped.struck(), 0) << fault.name << " on " << file;
+      }
+      SCOPED_TRACE(std::string(fault.name) + " on " + file + ": " + err.str());
+      EXPECT_NE(err.str().find(file), std::string::npos);
+      EXPECT_NE(err.str().find(std::strerror(fault.error)), std::string::npos);
+      EXPECT_NE(err.str().find("the prefix was not changed"), std::string::npos);
+      EXPECT_EQ(Hives(prefix), hives);
+      for (const auto& entry : fs::directory_iterator(prefix))
+        EXPECT_NE(entry.path().filename().string().front(), '.') << "a temporary file was left";
+      fs::remove(backup);
+    }
+  }
+}
+
+// Keys nested as deep as Windows allows and deeper, link loops and names with control
+// characters go through the whole fix: scan, backup, deletion and save.
+TEST_F(FixCommandTest, AHostileRegistryIsScannedAndRepairedWithoutHarm) {
+  {
+    auto store = platform::WinePrefixStore::open(prefix);
+    // HKU\<SID>\Software\Deep\D...: as deep as Windows allows, and deeper.
+    platform::KeyNode* user = store->resolve(store->predefinedKey(HKEY_CURRENT_USER), "Software");
+    for (auto [name, levels] : {std::pair{"Deep", 512}, std::pair{"Deeper", 600}}) {
+      platform::KeyNode* key = store->createChild(*user, name);
+      for (int level = 3; level < levels; ++level) key = store->createChild(*key, "D");
+    }
+    platform::KeyNode& software =
+        *store->resolve(&store->hiveRoot(platform::Hive::Machine), "Software");
+    auto link = [&](platform::KeyNode& parent, const char* name, std::u16string_view target) {
+      platform::KeyNode* made = store->createChild(parent, name);
+      made->isLink = true;
+      std::string bytes;
+      for (char16_t unit : target) bytes += {static_cast<char>(unit), '\0'};
+      store->setValue(*made, "SymbolicLinkValue", REG_LINK, bytes);
+    };
+    // Links lead into each other's trees: a walk through them never ends.
+    platform::KeyNode* loop = store->createChild(software, "Loop");
+    platform::KeyNode* other = store->createChild(software, "Other");
+    for (const char* name : {"Back", "Again"}) {
+      link(*loop, name, u"\\Registry\\Machine\\Software\\Other");
+      link(*other, name, u"\\Registry\\Machine\\Software\\Loop");
+    }
+    link(software, "Ping", u"\\Registry\\Machine\\Software\\Pong");
+    link(software, "Pong", u"\\Registry\\Machine\\Software\\Ping");
+    store->createChild(software, std::string("Ctl\x01\x1f\x7f\xc3"));
+    store->save();
+  }
+  const fs::path backup = dir.path() / "backup.reg";
+  ASSERT_EQ(Fix({"--categories", "empty,paths", "--backup", backup.string(), "--search", "C:\\"}),
+            kNothingFound)
+      << err.str();
+  const std::string text = test::ReadTextFile(backup);
+  EXPECT_GT(RegeditKeyLines(text), 500);
+  EXPECT_NE(text.find("\\Deep\\D\\D]"), std::string::npos);
+  auto store = platform::WinePrefixStore::open(prefix);
+  // Beyond the depth the walks reach nothing is known: that tree stays whole.
+  platform::KeyNode* software = store->resolve(store->predefinedKey(HKEY_CURRENT_USER), "Software");
+  EXPECT_EQ(software->findChild("Deep"), nullptr);
+  std::string deeper = "Deeper";
+  for (int level = 4; level < 600; ++level) deeper += "\\D";
+  EXPECT_NE(store->resolve(software, deeper), nullptr);
+  platform::KeyNode* machine = store->hiveRoot(platform::Hive::Machine).findChild("Software");
+  for (platform::KeyNode* kept :
+       {machine->findChild("Loop")->findChild("Back"), machine->findChild("Ping")})
+    EXPECT_TRUE(kept && kept->isLink) << "links are kept, never walked";
 }
 
 }  // namespace
