@@ -231,6 +231,15 @@ TEST_F(WizardRunTest, BackupFileChecksAndTheExistingFileQuestion) {
   EXPECT_EQ(Hives(), hives);
   EXPECT_FALSE(fs::exists(program_ / "b.reg"));
 
+  // The browse button starts at the typed path and asks with its own title.
+  app::Dialogs::setNextFileName({});
+  Click("BUndoFile");
+  auto browsed = TakeShown();
+  ASSERT_EQ(browsed.size(), 1u);
+  EXPECT_EQ(browsed[0].kind, app::TShownDialog::SaveFile);
+  EXPECT_EQ(browsed[0].title, form().InterfaceText(9));
+  EXPECT_EQ(browsed[0].text.toStdString(), (program_ / "b.reg").string());
+
   // An existing backup: cancel, then append, then replace.
   const fs::path file = program_ / "old.reg";
   const std::string old = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Old]\r\n\r\n";
