@@ -231,6 +231,7 @@ void TWizardRun::Repair(TFormRegFix& form, bool backupOn, bool createAfresh) {
   TWindowMessages messages(&form);
   TRepairRun run(form.Context().Registry, form.Categories(), form.Context().Pump, messages);
   std::int32_t repaired = 0;
+  const std::int32_t listed = form.Categories().CountTotal();
   QString failure;
   {
     // The pump keeps the window painting: no second run may start from it,
@@ -246,7 +247,7 @@ void TWizardRun::Repair(TFormRegFix& form, bool backupOn, bool createAfresh) {
       failure = QString::fromUtf8(error.what());
     }
   }
-  if (!failure.isEmpty()) DropChanges(form, failure);
+  if (!failure.isEmpty()) DropChanges(form, failure, form.Categories().CountTotal() != listed);
   form.ShowPage(pgRegistry);
   form.SetStatus(1, {});
   form.RefreshResultCounts();
@@ -254,13 +255,14 @@ void TWizardRun::Repair(TFormRegFix& form, bool backupOn, bool createAfresh) {
     Dialogs::ShowMessage(&form, QString::number(repaired) + ' ' + form.Message(kMessageRepaired));
 }
 
-void TWizardRun::DropChanges(TFormRegFix& form, const QString& why) {
+void TWizardRun::DropChanges(TFormRegFix& form, const QString& why, bool listsChanged) {
   QString text = why;
   try {
     prefix_.reload();
-    text += QStringLiteral(
-        "\rThe prefix was not changed. Entries taken off the list may still be there: scan "
-        "again to see them.");
+    text += QStringLiteral("\rThe prefix was not changed.");
+    if (listsChanged)
+      text +=
+          QStringLiteral(" Entries taken off the list are still there: scan again to see them.");
   } catch (const std::exception& error) {
     text += '\r' + QString::fromUtf8(error.what());
   }

@@ -51,7 +51,8 @@ class TWizardRun : public TWizardWork {
   bool CheckBackupFile(TFormRegFix& form, bool& createAfresh);
   void Repair(TFormRegFix& form, bool backupOn, bool createAfresh);
   // After a run that must not be kept: the prefix as it is on disk again.
-  void DropChanges(TFormRegFix& form, const QString& why);
+  // listsChanged: the run took entries off the lists that are back now.
+  void DropChanges(TFormRegFix& form, const QString& why, bool listsChanged);
 
   platform::WinePrefixStore& prefix_;
   UpdateTransport& transport_;

@@ -299,6 +299,7 @@ TEST_F(WizardRunTest, AFailedBackupLeavesThePrefixAsItWas) {
   duringWork_ = nullptr;
   const QString text = LastText();
   EXPECT_TRUE(text.contains("not changed")) << text.toStdString();
+  EXPECT_TRUE(text.contains("scan again")) << text.toStdString();
   EXPECT_FALSE(text.contains("entries repaired."));
   EXPECT_EQ(form().PageName(), "Registry");
   EXPECT_EQ(Hives(), hives);
