@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QUrl>
 #include <exception>
 #include <filesystem>
@@ -237,6 +238,8 @@ void TWizardRun::Repair(TFormRegFix& form, bool backupOn, bool createAfresh) {
     // The pump keeps the window painting: no second run may start from it,
     // and closing waits until the run is over.
     TFlagScope running(form.RepairRunning, true);
+    QWidget* page = form.Notebook1->widget(pgFixIt);
+    page->setEnabled(false);
     for (QPushButton* button : {form.BitBtnBack, form.BitBtnNext, form.BitBtnCancel})
       button->setEnabled(false);
     try {
@@ -246,6 +249,7 @@ void TWizardRun::Repair(TFormRegFix& form, bool backupOn, bool createAfresh) {
     } catch (const std::exception& error) {
       failure = QString::fromUtf8(error.what());
     }
+    page->setEnabled(true);
   }
   if (!failure.isEmpty()) DropChanges(form, failure, form.Categories().CountTotal() != listed);
   form.ShowPage(pgRegistry);
