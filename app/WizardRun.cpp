@@ -19,6 +19,7 @@
 #include "platform/EventPump.h"
 #include "platform/StoreError.h"
 #include "platform/WinePrefixStore.h"
+#include "platform/WineServerProbe.h"
 #include "registry/RegExport.h"
 #include "repair/RepairRun.h"
 #include "results/ReportIntake.h"
@@ -169,7 +170,10 @@ void TWizardRun::Search(TFormRegFix& form) {
 
 void TWizardRun::FixIt(TFormRegFix& form) {
   // Wine running in the prefix: every change would be refused, and a run
-  // would count entries it could not touch as repaired.
+  // would count entries it could not touch as repaired. Wine may have started
+  // since the prefix was read.
+  if (!prefix_.readOnly() && platform::wineServerRunning(prefix_.prefix()))
+    prefix_.refuseWrites(platform::wineRunningMessage(prefix_.prefix()));
   if (prefix_.readOnly()) {
     Dialogs::ShowMessage(&form, QString::fromStdString(prefix_.readOnlyReason()));
     return;

@@ -15,6 +15,7 @@
 #include "registry/NTRegistry.h"
 #include "results/Entries.h"
 #include "tests/app/FormFixture.h"
+#include "tests/support/FakeWineserver.h"
 #include "tests/support/TextFiles.h"
 #include "update/UpdateAddresses.h"
 #include "update/UpdateTransport.h"
@@ -221,11 +222,14 @@ TEST_F(WizardRunTest, BackupFileChecksAndTheExistingFileQuestion) {
   Click("BitBtnNext");
   EXPECT_EQ(LastText(), form().Message(18));
   EXPECT_TRUE(form().UndoPath.empty());
-  // Wine running in the prefix: nothing can be written, so nothing is tried.
-  session().Store().refuseWrites("Wine is running in the prefix.");
+  // Wine started in the prefix after it was read: nothing can be written, so
+  // nothing is tried.
   SetBackup((program_ / "b.reg").string());
-  Click("BitBtnNext");
-  EXPECT_EQ(LastText(), "Wine is running in the prefix.");
+  {
+    FakeWineserver wine(prefix_);
+    Click("BitBtnNext");
+  }
+  EXPECT_EQ(LastText().toStdString(), platform::wineRunningMessage(prefix_));
   session().Store().refuseWrites({});
   EXPECT_EQ(form().PageName(), "Fix_it");
   EXPECT_EQ(Hives(), hives);
