@@ -140,6 +140,12 @@ void TFormRegFix::FormShow() {
 }
 
 void TFormRegFix::closeEvent(QCloseEvent* event) {
+  // Saving the settings writes the prefix, which must not happen halfway
+  // through a repair: the close is refused until the run is over.
+  if (RepairRunning) {
+    event->ignore();
+    return;
+  }
   FormClose();
   // A scan or search still running further up the stack returns first; the
   // window only hides, so nothing it owns goes away under them.

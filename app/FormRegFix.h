@@ -95,6 +95,8 @@ class TFormRegFix : public QWidget {
   std::string LastTextDir;
   std::string BackupFileName;
   int ShownListIndex = -1;
+  // A repair run is under way: the window waits for it before it closes.
+  bool RepairRunning = false;
   int UpdateRevision = 0;  // major, minor and release as one number (1.0.0 gives 100)
 
   // Texts of the language pack in use.

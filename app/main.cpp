@@ -8,9 +8,11 @@
 #include "app/AppContext.h"
 #include "app/Dialogs.h"
 #include "app/FormRegFix.h"
+#include "app/WizardRun.h"
 #include "platform/FileIo.h"
 #include "platform/ProgramPlaces.h"
 #include "platform/WinePrefixStore.h"
+#include "update/UpdateTransport.h"
 
 namespace {
 
@@ -52,8 +54,11 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Hivewarden"));
   std::vector<std::string> args(argv + 1, argv + argc);
   app::TAppContext context = session->Context(platform::ExecutableFolder(), args);
-  context.Pump.SetHook([] { QCoreApplication::processEvents(); });
+  app::InstallEventPump(context.Pump);
+  CurlTransport transport;
+  app::TWizardRun work(session->Store(), transport);
   app::TFormRegFix form(context);
+  form.SetWizardWork(&work);
   if (!form.FormCreate()) return 0;
   form.show();
   form.FormShow();

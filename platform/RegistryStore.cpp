@@ -4,6 +4,7 @@
 #include <chrono>
 #include <stdexcept>
 #include <unordered_map>
+#include <utility>
 
 namespace hw::platform {
 
@@ -286,6 +287,20 @@ void RegistryStore::deleteKey(KeyNode& key) {
   owned->deleted = true;
   graveyard_.push_back(std::move(owned));
   markChanged(*parent);
+}
+
+void RegistryStore::discardTree() {
+  for (std::unique_ptr<KeyNode>* hive : {&machine_, &users_}) {
+    std::vector<KeyNode*> stack{hive->get()};
+    while (!stack.empty()) {
+      KeyNode* key = stack.back();
+      stack.pop_back();
+      key->deleted = true;
+      for (const auto& child : key->children_) stack.push_back(child.get());
+    }
+    auto fresh = std::make_unique<KeyNode>((*hive)->name(), nullptr);
+    graveyard_.push_back(std::exchange(*hive, std::move(fresh)));
+  }
 }
 
 void RegistryStore::setValue(KeyNode& key, std::string_view name, DWORD type, std::string data) {

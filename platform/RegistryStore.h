@@ -171,6 +171,9 @@ class RegistryStore {
  protected:
   // Told about every change, after the key is marked.
   virtual void onChanged(KeyNode& /*key*/) {}
+  // Empties both hives before they are loaded again. Keys that handles may
+  // still refer to stay alive, marked deleted.
+  void discardTree();
 
  private:
   KeyNode* resolveFrom(KeyNode* from, std::string_view path, int depth);

@@ -59,42 +59,72 @@ std::string WinePrefixStore::relativeTo(int file) const {
   }
 }
 
-std::unique_ptr<WinePrefixStore> WinePrefixStore::open(const fs::path& prefix) {
-  std::error_code error;
-  if (!fs::is_directory(prefix, error))
-    throw StoreError("No Wine prefix at " + prefix.string() + ": the folder does not exist");
+// The three files as read from disk, before they are parsed.
+struct WinePrefixStore::OnDisk {
   std::array<std::string, kFileCount> texts;
   std::array<struct stat, kFileCount> stats{};
   std::array<bool, kFileCount> present{};
+  std::string sid;
+};
+
+WinePrefixStore::OnDisk WinePrefixStore::readFiles(const fs::path& prefix) {
+  std::error_code error;
+  if (!fs::is_directory(prefix, error))
+    throw StoreError("No Wine prefix at " + prefix.string() + ": the folder does not exist");
+  OnDisk disk;
   for (int file = 0; file < kFileCount; ++file) {
-    present[file] = ReadWholeFile(prefix / fileName(file), texts[file], stats[file]);
-    if (!present[file] && file != kUserDefault)
+    disk.present[file] = ReadWholeFile(prefix / fileName(file), disk.texts[file], disk.stats[file]);
+    if (!disk.present[file] && file != kUserDefault)
       throw StoreError((prefix / fileName(file)).string() +
                        ": missing; the folder is not a complete Wine prefix");
   }
   const std::string userPath = (prefix / fileName(kUser)).string();
-  if (!hasSignature(texts[kUser]))
+  if (!hasSignature(disk.texts[kUser]))
     throw StoreError(userPath +
                      ":1: not a Wine registry file (the first line is not \"WINE "
                      "REGISTRY Version 2\")");
-  std::string sid = wineRegSidOf(wineRegRelativeTo(texts[kUser]));
-  if (sid.empty())
+  disk.sid = wineRegSidOf(wineRegRelativeTo(disk.texts[kUser]));
+  if (disk.sid.empty())
     throw StoreError(userPath +
                      ":2: the line \";; All keys relative to \\\\REGISTRY\\\\User\\\\<SID>\" "
                      "naming the user is missing");
+  return disk;
+}
 
-  std::unique_ptr<WinePrefixStore> store(new WinePrefixStore(prefix, std::move(sid)));
+void WinePrefixStore::loadFiles(OnDisk& disk) {
   for (int file = 0; file < kFileCount; ++file) {
-    if (!present[file]) continue;
-    store->load(file, std::move(texts[file]));
-    HiveFile& hive = store->files_[file];
-    hive.device = stats[file].st_dev;
-    hive.inode = stats[file].st_ino;
-    hive.size = stats[file].st_size;
-    hive.modified = stats[file].st_mtim;
+    files_[file] = HiveFile{};
+    if (!disk.present[file]) continue;
+    load(file, std::move(disk.texts[file]));
+    HiveFile& hive = files_[file];
+    hive.device = disk.stats[file].st_dev;
+    hive.inode = disk.stats[file].st_ino;
+    hive.size = disk.stats[file].st_size;
+    hive.modified = disk.stats[file].st_mtim;
   }
-  if (wineServerRunning(prefix)) store->refuseWrites(wineRunningMessage(prefix));
+  refuseWrites(wineServerRunning(prefix_) ? wineRunningMessage(prefix_) : std::string());
+}
+
+std::unique_ptr<WinePrefixStore> WinePrefixStore::open(const fs::path& prefix) {
+  OnDisk disk = readFiles(prefix);
+  std::unique_ptr<WinePrefixStore> store(new WinePrefixStore(prefix, disk.sid));
+  store->loadFiles(disk);
   return store;
+}
+
+void WinePrefixStore::reload() {
+  try {
+    OnDisk disk = readFiles(prefix_);
+    if (disk.sid != currentUserSid())
+      throw StoreError((prefix_ / fileName(kUser)).string() +
+                       " now names another user; open the prefix again");
+    discardTree();
+    loadFiles(disk);
+  } catch (const StoreError& error) {
+    refuseWrites(std::string("The prefix could not be read again, so nothing more is saved: ") +
+                 error.what());
+    throw;
+  }
 }
 
 std::unique_ptr<WinePrefixStore> WinePrefixStore::createEmpty(const fs::path& prefix,

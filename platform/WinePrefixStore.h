@@ -42,6 +42,12 @@ class WinePrefixStore final : public RegistryStore {
   // when a file was changed by another program since it was read.
   void save();
 
+  // Reads the files again, dropping every change not saved (after a repair
+  // that must not be kept). Throws StoreError when they cannot be read as
+  // open() does; the store then refuses writes, so the dropped changes can
+  // never be saved.
+  void reload();
+
  protected:
   void onChanged(KeyNode& key) override;
 
@@ -61,6 +67,9 @@ class WinePrefixStore final : public RegistryStore {
   };
 
   struct Composed;
+  struct OnDisk;
+  static OnDisk readFiles(const std::filesystem::path& prefix);
+  void loadFiles(OnDisk& disk);
 
   WinePrefixStore(std::filesystem::path prefix, std::string sid);
 

@@ -30,6 +30,7 @@ class FormTest : public ::testing::Test {
   void Stop();
 
   app::TFormRegFix& form() { return *form_; }
+  app::TPrefixSession& session() { return *session_; }
   template <typename T>
   T* Child(const char* name) {
     T* child = form_->findChild<T*>(QString::fromLatin1(name));

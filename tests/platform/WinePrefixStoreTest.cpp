@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/StoreError.h"
+#include "platform/StoreRegistryApi.h"
 #include "platform/WinePrefixStore.h"
 #include "platform/WineServerProbe.h"
 #include "tests/support/FakeWineserver.h"
@@ -295,6 +296,33 @@ TEST_F(WinePrefixStoreTest, RefusesToOverwriteAFileAnotherProgramChanged) {
   writeText(prefix_ / "user.reg", byWine);
   EXPECT_NE(errorOf([&] { store->save(); }).find("changed by another program"), std::string::npos);
   EXPECT_EQ(test::ReadTextFile(prefix_ / "user.reg"), byWine);
+}
+
+TEST_F(WinePrefixStoreTest, ReloadDropsUnsavedChangesAndRetiresOpenKeys) {
+  auto store = open();
+  StoreRegistryApi api(*store);
+  HKEY open = nullptr;
+  ASSERT_EQ(api.RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Hw\\Types", KEY_ALL_ACCESS, &open),
+            ERROR_SUCCESS);
+  store->setValue(hkcu(*store, "Software\\Hw\\Types"), "x", REG_SZ, utf16(u"y"));
+  store->reload();
+  EXPECT_FALSE(store->hasUnsavedChanges());
+  EXPECT_EQ(hkcu(*store, "Software\\Hw\\Types").findValue("x"), nullptr);
+  // A handle into the dropped tree writes nowhere.
+  const char data[] = "z";
+  EXPECT_EQ(api.RegSetValueExA(open, "x", REG_SZ, reinterpret_cast<const BYTE*>(data), 2),
+            ERROR_KEY_DELETED);
+  api.RegCloseKey(open);
+  store->save();
+  expectUntouched("user.reg");
+
+  // Files that no longer read leave a store that saves nothing more.
+  store->setValue(hkcu(*store, "Software\\Hw\\Types"), "x", REG_SZ, utf16(u"y"));
+  writeText(prefix_ / "user.reg", "not a registry");
+  EXPECT_NE(errorOf([&] { store->reload(); }).find("not a Wine registry file"), std::string::npos);
+  EXPECT_TRUE(store->readOnly());
+  EXPECT_NE(errorOf([&] { store->save(); }), "no error");
+  expectUntouched("system.reg");
 }
 
 TEST_F(WinePrefixStoreTest, LinkKeysRoundTrip) {
