@@ -178,10 +178,13 @@ void appendWineKeyBlock(std::string& out, const KeyNode& key, const KeyNode& bas
     if (it != chain.rbegin()) out += "\\\\";
     appendEscapedName(out, (*it)->name(), "[]");
   }
-  const auto modified = static_cast<std::int64_t>(key.lastWrite);
+  // Signed like wineserver's, but subtracted without overflow: a #time with its
+  // top bit set (which a file may carry) wraps instead of being undefined.
+  const auto sinceEpoch =
+      static_cast<std::int64_t>(key.lastWrite - static_cast<std::uint64_t>(kTicks1601To1970));
   char buffer[64];
   int n = std::snprintf(buffer, sizeof buffer, "] %u\n#time=%x%08x\n",
-                        static_cast<unsigned>((modified - kTicks1601To1970) / kTicksPerSecond),
+                        static_cast<unsigned>(sinceEpoch / kTicksPerSecond),
                         static_cast<unsigned>(key.lastWrite >> 32),
                         static_cast<unsigned>(key.lastWrite & 0xFFFFFFFFu));
   out.append(buffer, static_cast<std::size_t>(n));

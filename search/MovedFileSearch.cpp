@@ -23,13 +23,21 @@ constexpr TAnalyzCategory kSearchedCategories[] = {
 
 constexpr std::int32_t kNoMatch = -10000;
 
-// The folder names of a path, deepest last; drive parts ("C:") are no names.
+// A Windows path has at most 260 characters, so at most 130 folder names.
+// Deeper ones come only from malformed registry data; comparing them would
+// take quadratic time and overflow the score.
+constexpr std::size_t kMaxFolderNames = 130;
+
+// The folder names of a path, deepest last (at most kMaxFolderNames of them);
+// drive parts ("C:") are no names.
 std::vector<std::string_view> folderNames(std::string_view folder) {
   std::vector<std::string_view> names;
   platform::ForEachNonEmpty(folder, '\\', [&](std::string_view name) {
     if (!(name.size() == 2 && name[1] == ':')) names.push_back(name);
     return true;
   });
+  if (names.size() > kMaxFolderNames)
+    names.erase(names.begin(), names.end() - static_cast<std::ptrdiff_t>(kMaxFolderNames));
   return names;
 }
 

@@ -268,5 +268,22 @@ TEST_F(WineRegFileTest, DecidesBlocksAsWineserverDoes) {
   EXPECT_TRUE(wineNeedsBlock(a));
 }
 
+// Write times at the ends of the range (a file may carry any #time) are
+// written and read back unchanged; the seconds field before them is only a hint.
+TEST_F(WineRegFileTest, KeepsExtremeWriteTimes) {
+  for (FileTicks ticks : {FileTicks{0}, FileTicks{0x8000000000000000ull}, ~FileTicks{0}}) {
+    KeyNode& key = *store_.loadChild(root(), "T" + std::to_string(ticks));
+    key.lastWrite = ticks;
+    std::string out;
+    appendWineKeyBlock(out, key, root());
+    MemoryStore other;
+    std::string text = kHeader + out;
+    readWineRegistry(other, other.hiveRoot(Hive::Machine), text, "times.reg");
+    KeyNode* back = other.resolve(&other.hiveRoot(Hive::Machine), key.name());
+    ASSERT_NE(back, nullptr) << out;
+    EXPECT_EQ(back->lastWrite, ticks) << out;
+  }
+}
+
 }  // namespace
 }  // namespace hw::platform

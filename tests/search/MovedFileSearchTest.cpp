@@ -35,6 +35,20 @@ TEST(FolderSimilarityTest, ComparesNamesFromTheDeepestUp) {
         << c.oldFolder << " ~ " << c.foundFolder;
 }
 
+// Registry data may name paths far deeper than Windows allows: only the
+// names a real path can hold are compared, so the score neither overflows nor
+// takes quadratic time in the data's length.
+TEST(FolderSimilarityTest, ComparesOnlyTheDeepestNamesOfOverlongPaths) {
+  auto deep = [](const std::string& filler, int count) {
+    std::string path = "C:";
+    for (int i = 0; i < count; ++i) path += "\\" + filler;
+    return path + "\\Tool";
+  };
+  const std::int32_t real = FolderSimilarity(deep("x", 129), deep("y", 129));
+  EXPECT_EQ(FolderSimilarity(deep("x", 5000), deep("y", 5000)), real);
+  EXPECT_EQ(FolderSimilarity(deep("x", 5000), "D:\\Tool"), 100);
+}
+
 // Records the status texts besides the fake view's rows and counts.
 class StatusView : public test::FakeEntriesView {
  public:
