@@ -1,6 +1,8 @@
 #include "search/SearchFolders.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <optional>
 #include <functional>
 #include <string_view>
 
@@ -11,13 +13,29 @@
 
 namespace hw {
 
-void FillDefaultSearchPaths(std::vector<std::string>& paths, platform::FileSystem& files) {
+void FillDefaultSearchPaths(std::vector<std::string>& paths, platform::FileSystem& files,
+                            const std::string& home) {
   if (!paths.empty()) return;
+  const std::optional<std::string> hostRoot = files.FromHostPath("/");
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
     std::string root{letter, ':', '\\'};
     UINT type = files.GetDriveTypeA(root);
-    if (type == DRIVE_FIXED || type == DRIVE_RAMDISK) paths.push_back(root);
+    if (type != DRIVE_FIXED && type != DRIVE_RAMDISK) continue;
+    if (hostRoot != root) {
+      paths.push_back(root);
+      continue;
+    }
+    std::optional<std::string> homeFolder;
+    if (!home.empty() && home != "/") homeFolder = files.FromHostPath(home);
+    if (homeFolder && homeFolder->size() > root.size() &&
+        platform::equalsNoCase(homeFolder->substr(0, root.size()), root))
+      paths.push_back(*homeFolder);
   }
+}
+
+void FillDefaultSearchPaths(std::vector<std::string>& paths, platform::FileSystem& files) {
+  const char* home = std::getenv("HOME");
+  FillDefaultSearchPaths(paths, files, home ? home : "");
 }
 
 namespace {

@@ -20,7 +20,13 @@ class FileSystem;
 inline constexpr int kMsgFolderCovered = 5;
 
 // The search folders to use when none are stored: the root ("C:\") of every
-// fixed and RAM drive, in letter order. Fills paths only when it is empty.
+// fixed and RAM drive, in letter order. A drive that maps the host's whole
+// file system (Wine's Z:) gives the home folder instead (home: the host path,
+// normally $HOME), or nothing when that is not on it: a default search must
+// not walk the entire host. Fills paths only when it is empty.
+void FillDefaultSearchPaths(std::vector<std::string>& paths, platform::FileSystem& files,
+                            const std::string& home);
+// The same with home from $HOME.
 void FillDefaultSearchPaths(std::vector<std::string>& paths, platform::FileSystem& files);
 
 class TSearchFolderList {

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
+#include <cstdlib>
 
 #include "platform/ProgramPlaces.h"
 #include "tools/PrefixGenerator.h"
@@ -24,6 +26,14 @@ void FormTest::SetUp() {
   prefix_ = temp_.path() / "prefix";
   program_ = temp_.path() / "program";
   tools::GenerateDemoPrefix(prefix_);
+  // A home folder of the test's own: the default search folders take it from
+  // the demo's Z: (the host's root) instead of walking the whole host.
+  const fs::path home = temp_.path() / "home";
+  fs::create_directories(home);
+  if (const char* saved = std::getenv("HOME")) savedHome_ = saved;
+  setenv("HOME", home.c_str(), 1);
+  homeOnZ_ = "Z:" + fs::canonical(home).string();
+  std::replace(homeOnZ_.begin(), homeOnZ_.end(), '/', '\\');
   // The data files the build put beside the test executable.
   const fs::path built = platform::ExecutableFolder();
   fs::create_directories(program_);
@@ -39,6 +49,7 @@ void FormTest::SetUp() {
 
 void FormTest::TearDown() {
   if (form_) Stop();
+  if (savedHome_) setenv("HOME", savedHome_->c_str(), 1);
   app::Dialogs::setAutoAnswer(false);
 }
 

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,8 +44,12 @@ class FormTest : public ::testing::Test {
 
   std::filesystem::path prefix_;
   std::filesystem::path program_;
+  // The test's home folder as the demo prefix's Z: names it.
+  const std::string& HomeOnZ() const { return homeOnZ_; }
 
  private:
+  std::string homeOnZ_;
+  std::optional<std::string> savedHome_;
   TempDir temp_;
   std::unique_ptr<app::TPrefixSession> session_;
   std::unique_ptr<app::TAppContext> context_;

@@ -9,6 +9,7 @@
 #include "platform/EventPump.h"
 #include "results/CategoryTable.h"
 #include "search/FindInDir.h"
+#include "search/SearchFolders.h"
 #include "tests/results/ResultsFakes.h"
 #include "tests/search/SearchPrefix.h"
 
@@ -170,6 +171,20 @@ TEST_F(MovedFileSearchTest, OneCallSearchesTheDefaultDrivesExceptTheExcludedOnes
   EXPECT_EQ(FindMovedFiles(table, texts, prefix.Files(), {}, {"E:"}), 1);
   EXPECT_EQ(found.ChoiceText(), "D:\\New\\a.exe");
   EXPECT_EQ(notFound.ChoiceText(), "I26");
+}
+
+TEST_F(MovedFileSearchTest, TheDriveOfTheWholeHostGivesOnlyTheHomeFolderByDefault) {
+  prefix.AddFile("C:\\a.exe");
+  prefix.LinkDrive('z', "/");
+  std::vector<std::string> folders;
+  FillDefaultSearchPaths(folders, prefix.Files(), "/home/someone");
+  EXPECT_EQ(folders, (std::vector<std::string>{"C:\\", "Z:\\home\\someone"}));
+  // No home, or home at the root: the host is left out rather than walked whole.
+  for (const char* home : {"", "/"}) {
+    folders.clear();
+    FillDefaultSearchPaths(folders, prefix.Files(), home);
+    EXPECT_EQ(folders, std::vector<std::string>{"C:\\"}) << home;
+  }
 }
 
 }  // namespace
