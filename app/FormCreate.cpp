@@ -14,6 +14,7 @@
 #include "app/Dialogs.h"
 #include "app/FormRegFix.h"
 #include "app/HelpWindow.h"
+#include "app/KeyViewer.h"
 #include "app/ResultsView.h"
 #include "app/WizardWork.h"
 #include "controls/PictureListBox.h"
@@ -159,6 +160,7 @@ void TFormRegFix::FormClose() {
   SaveSettings();
   if (help_) help_->close();
   if (about_) about_->close();
+  if (keyViewer_) keyViewer_->close();
 }
 
 void TFormRegFix::Uninstall() {

@@ -316,6 +316,9 @@ TEST_F(EntryMenuTest, ShowsTheEntrysKeyAndValueInTheKeyViewer) {
   EXPECT_EQ(ShownTexts(),
             std::vector<std::string>{"Unable to open \"HKEY_CURRENT_USER\\Software\\Gone\""});
   EXPECT_EQ(viewer->CurrentKeyPath(), "HKEY_CURRENT_USER\\Software\\Oldsoft");
+  // It goes with the window, like the help window.
+  form().close();
+  EXPECT_FALSE(viewer->isVisible());
 }
 
 }  // namespace
