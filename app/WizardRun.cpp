@@ -139,14 +139,14 @@ void TWizardRun::StartScan(TFormRegFix& form) {
       Dialogs::ShowMessage(&form, QString::fromUtf8(error.what()));
     }
   }
-  // The window was closed during the scan: no search, and no message box
-  // over a window that is gone.
-  if (form.Closing()) return;
-  if (form.Categories().CountTotal() == 0)
+  if (form.Categories().CountTotal() == 0) {
     Dialogs::MessageDlg(&form, form.Message(kMessageNothingFound), TMsgDlgType::mtInformation,
                         mbOK);
-  else
+  } else {
+    // The window was closed during the scan: nothing more.
+    if (form.Closing()) return;
     Search(form);
+  }
   finder_->SetStopScan(true);
   form.Notebook1PageChanged();
   form.ChckListBox1->setFocus();

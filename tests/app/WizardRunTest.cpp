@@ -207,18 +207,6 @@ TEST_F(WizardRunTest, ClosingDuringTheScanStopsItAndStartsNoSearch) {
   EXPECT_NE(ReadTextFile(prefix_ / "user.reg").find("\"ScanFor\""), std::string::npos);
 }
 
-TEST_F(WizardRunTest, ClosingBeforeAnythingIsFoundShowsNoMessageAfterwards) {
-  form().Engine().OnKey = [&](TAnalyzClass&) {
-    if (!form().Closing()) form().close();
-  };
-  TakeShown();
-  Click("BitBtnNext");
-  EXPECT_TRUE(form().Closing());
-  EXPECT_EQ(form().Categories().CountTotal(), 0);
-  // "Nothing found" would come up over a window the user has closed.
-  EXPECT_TRUE(TakeShown().empty());
-}
-
 TEST_F(WizardRunTest, BackupFileChecksAndTheExistingFileQuestion) {
   Click("BitBtnNext");
   TEntry* moved = Find(acInvalidPaths, kStarPilotKey, "Path");
