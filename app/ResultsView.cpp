@@ -153,9 +153,13 @@ int TResultsView::AppendRow(TEntry& entry, bool checked) {
 
 void TResultsView::AddEntryRow(TEntry& entry, bool checked) {
   const int row = AppendRow(entry, checked);
-  // The entry follows its mark; the caller refreshes the counts, once per
-  // found entry, and a new row changes no selection the commands depend on.
-  SyncPicked(row, row + 1);
+  // A checked mark is a change from a new row's unchecked one: the state
+  // event's work, for this row. The counts are the caller's, which refreshes
+  // them once per found entry.
+  if (checked) {
+    SyncPicked(row, row + 1);
+    form_.UpdateControls();
+  }
 }
 
 void TResultsView::RemoveEntryRow(TEntry& entry) {
