@@ -161,8 +161,6 @@ class TFormRegFix : public QWidget {
   void ApplySearchDefaults();
   // The category captions and the status bar total.
   void RefreshResultCounts();
-  // Appends the entry's row, checked or not.
-  void AddEntryRow(TEntry& entry, bool checked);
   void PictureListBox1Click();
   void ChckListBox1StateChanged();
   void ChckListBox1Click();

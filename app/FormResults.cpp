@@ -19,10 +19,6 @@ void TFormRegFix::ApplySearchDefaults() { results_->ApplySearchDefaults(); }
 
 void TFormRegFix::RefreshResultCounts() { results_->RefreshResultCounts(); }
 
-void TFormRegFix::AddEntryRow(TEntry& entry, bool checked) {
-  results_->AddEntryRow(entry, checked);
-}
-
 void TFormRegFix::PictureListBox1Click() { results_->ShowSelectedCategory(); }
 
 void TFormRegFix::ChckListBox1StateChanged() { results_->MarksChanged(); }
