@@ -240,7 +240,7 @@ void TWizardRun::Repair(TFormRegFix& form, bool backupOn, bool createAfresh) {
   QString failure;
   {
     // The pump keeps the window painting: no second run may start from it,
-    // and closing waits until the run is over.
+    // and a close is refused while it lasts.
     TFlagScope running(form.RepairRunning, true);
     QWidget* page = form.Notebook1->widget(pgFixIt);
     page->setEnabled(false);
