@@ -29,9 +29,9 @@ std::string UpperAscii(std::string text) {
 // A symbolic link is another name of a key that lives elsewhere: the walk
 // meets that key where it lives. Following links could lead back to an
 // ancestor and never end.
-bool IsLinkKey(platform::RegistryApi& api, HKEY root, const std::string& path) {
+bool IsLinkKey(platform::RegistryApi& api, HKEY parent, const std::string& name) {
   HKEY key = nullptr;
-  if (api.RegOpenLinkKeyA(root, path.c_str(), KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  if (api.RegOpenLinkKeyA(parent, name.c_str(), KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
   DWORD type = REG_NONE;
   DWORD size = 0;
   const bool link =
@@ -96,15 +96,19 @@ void TAnalyzClass::AnalyzeKeyTree(HKEY root, const std::string& path, bool& subt
   if (reg.HasSubKeys()) {
     std::vector<std::string> names;
     reg.GetKeyNames(names);
+    // Told apart while this key is open, so each test resolves one name only.
+    std::vector<bool> links(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i)
+      links[i] = IsLinkKey(registry_, reg.CurrentKey(), names[i]);
     reg.CloseKey();
-    for (const std::string& name : names) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
       pump_.ProcessMessages();
       if (Stop) break;
+      // A link never counts as empty, so its parent is never deleted with it.
       bool childEmpty = false;
-      const std::string childPath = currentPath + "\\" + name;
-      if (!IsLinkKey(registry_, root, std::string(TrimChar(childPath, '\\')))) {
+      if (!links[i]) {
         childEmpty = true;
-        AnalyzeKeyTree(root, childPath, childEmpty, rootCategories);
+        AnalyzeKeyTree(root, currentPath + "\\" + names[i], childEmpty, rootCategories);
       }
       subtreeEmpty = subtreeEmpty && childEmpty;
     }
