@@ -12,8 +12,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # The programs run without MinGW's runtime DLLs beside them (and so under Wine as they are).
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-# Tests and tools built here run under Wine.
-find_program(HW_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
+# Tests and tools built here run under Wine: wine64 for 64-bit programs, the
+# wine loader (wine32) for 32-bit ones.
+if(HW_MINGW_TRIPLET MATCHES "^x86_64")
+  find_program(HW_WINE NAMES wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
+else()
+  find_program(HW_WINE NAMES wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
+endif()
 if(HW_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${HW_WINE})
 endif()
