@@ -22,7 +22,11 @@ const char* const kUsage =
     "scan: scans the registry of a Wine prefix for entries that point at things that\n"
     "no longer exist, and prints one JSON object per finding, or the text report.\n"
     "\n"
+#ifdef _WIN32
+    "  --prefix DIR       not on Windows: there the registry is this machine's own\n"
+#else
     "  --prefix DIR       the prefix (default: $WINEPREFIX, else ~/.wine)\n"
+#endif
     "  --categories LIST  comma-separated: paths, empty, fonts, startmenu, apppaths,\n"
     "                     helpfiles, shareddlls, extensions\n"
     "                     (default: paths,fonts,startmenu,apppaths,helpfiles,shareddlls)\n"
