@@ -37,6 +37,15 @@ std::string callerData(const RegValue& value) {
   return isStringType(value.type) ? utf16ToUtf8(value.data) : value.data;
 }
 
+// Windows' limits on names, in UTF-16 units: a key name (each component of a
+// path) and a value name.
+constexpr std::size_t kMaxKeyName = 255;
+constexpr std::size_t kMaxValueName = 16383;
+
+bool longerThan(std::string_view name, std::size_t units) {
+  return name.size() > units && utf8ToUtf16(name).size() / 2 > units;
+}
+
 LSTATUS copyName(const std::string& source, char* name, DWORD* nameLen) {
   if (!name || !nameLen) return ERROR_INVALID_PARAMETER;
   if (source.size() + 1 > *nameLen) return ERROR_MORE_DATA;
@@ -170,6 +179,7 @@ LSTATUS StoreRegistryApi::RegCreateKeyExA(HKEY key, const char* subKey, REGSAM a
       node = store_.followLink(child);
       if (!node) return ERROR_FILE_NOT_FOUND;
     } else {
+      if (longerThan(component, kMaxKeyName)) return ERROR_INVALID_PARAMETER;
       // Creating needs the right on the parent: the handle's for a direct
       // child, the key's own for deeper ones.
       if (first && !(baseAccess & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
@@ -213,7 +223,7 @@ LSTATUS StoreRegistryApi::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD
   KeyNode* node = nullptr;
   if (LSTATUS status = keyWithRights(key, KEY_ENUMERATE_SUB_KEYS, node)) return status;
   if (index >= node->childCount()) return ERROR_NO_MORE_ITEMS;
-  return copyName(node->child(index)->name(), name, nameLen);
+  return copyName(node->sortedChild(index)->name(), name, nameLen);
 }
 
 LSTATUS StoreRegistryApi::RegEnumValueA(HKEY key, DWORD index, char* name, DWORD* nameLen) {
@@ -248,7 +258,7 @@ LSTATUS StoreRegistryApi::RegSetValueExA(HKEY key, const char* valueName, DWORD 
   KeyNode* node = nullptr;
   if (LSTATUS status = keyWithRights(key, KEY_SET_VALUE, node)) return status;
   if (LSTATUS denied = checkAccess(*node, KEY_SET_VALUE)) return denied;
-  if (size && !data) return ERROR_INVALID_PARAMETER;
+  if ((size && !data) || longerThan(text(valueName), kMaxValueName)) return ERROR_INVALID_PARAMETER;
   std::string bytes(reinterpret_cast<const char*>(data), data ? size : 0);
   if (isStringType(type)) bytes = utf8ToUtf16(bytes);
   store_.setValue(*node, text(valueName), type, std::move(bytes));
