@@ -34,8 +34,6 @@ void PrintTo(StoreKind kind, std::ostream* out) {
   *out << (kind == StoreKind::Memory ? "the in-memory store" : "the Wine-prefix store");
 }
 
-namespace {
-
 std::unique_ptr<platform::RegistryStore> MakeStore(StoreKind kind, const TempDir& dir) {
   if (kind == StoreKind::Memory) return std::make_unique<platform::MemoryStore>();
   auto store = platform::WinePrefixStore::createEmpty(dir.path());
@@ -44,6 +42,8 @@ std::unique_ptr<platform::RegistryStore> MakeStore(StoreKind kind, const TempDir
   store->ensureKey(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Hardware Profiles\\Current");
   return store;
 }
+
+namespace {
 
 // The first difference between two trees, by path; success when alike.
 AssertionResult SameTree(const platform::KeyNode& a, const platform::KeyNode& b,
