@@ -85,7 +85,8 @@ LSTATUS storedData(HKEY key, const wchar_t* name, DWORD& type, std::string& data
   return status;
 }
 
-// The longest name and data of a key's values, as the UTF-8 calls see them.
+// The longest name and data of a key's values, as the UTF-8 calls see them;
+// only string data is read, to measure it in UTF-8.
 LSTATUS longestValue(HKEY key, DWORD count, DWORD* longestName, DWORD* longestData) {
   std::wstring name;
   std::string data;
@@ -93,11 +94,13 @@ LSTATUS longestValue(HKEY key, DWORD count, DWORD* longestName, DWORD* longestDa
     if (LSTATUS status = nameAt(key, i, true, name)) return status;
     *longestName = std::max(*longestName, static_cast<DWORD>(utf8LengthOfUtf16(bytesOf(name))));
     if (!longestData) continue;
-    DWORD type = REG_NONE;
-    if (LSTATUS status = storedData(key, name.c_str(), type, data)) return status;
-    RegValue value{std::string(), type, std::move(data)};
-    *longestData = std::max(*longestData, static_cast<DWORD>(callerDataLength(value)));
-    data = std::move(value.data);
+    DWORD type = REG_NONE, size = 0;
+    LSTATUS status = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
+    if (status == ERROR_SUCCESS && isStringType(type))
+      status = storedData(key, name.c_str(), type, data);
+    if (status) return status;
+    if (isStringType(type)) size = static_cast<DWORD>(utf8LengthOfUtf16(data));
+    *longestData = std::max(*longestData, size);
   }
   return ERROR_SUCCESS;
 }
@@ -184,13 +187,21 @@ LSTATUS WinRegistryApi::RegQueryValueExA(HKEY key, const char* valueName, DWORD*
   if (invalid(key)) return ERROR_INVALID_HANDLE;
   if (data && !size) return ERROR_INVALID_PARAMETER;
   WideName name(valueName);
-  DWORD kind = REG_NONE;
+  DWORD kind = REG_NONE, length = 0;
+  if (LSTATUS status = ::RegQueryValueExW(key, name.get(), nullptr, &kind, nullptr, &length))
+    return status;
+  if (!isStringType(kind)) {
+    if (type) *type = kind;
+    if (data) return ::RegQueryValueExW(key, name.get(), nullptr, type, data, size);
+    if (size) *size = length;
+    return ERROR_SUCCESS;
+  }
   std::string stored;
   if (LSTATUS status = storedData(key, name.get(), kind, stored)) return status;
   if (type) *type = kind;
   // What the A call does with its code page: strings converted, sizes of the
   // converted text, ERROR_MORE_DATA with the size needed.
-  std::string bytes = isStringType(kind) ? utf16ToUtf8(stored) : std::move(stored);
+  std::string bytes = utf16ToUtf8(stored);
   DWORD capacity = size ? *size : 0;
   if (size) *size = static_cast<DWORD>(bytes.size());
   if (!data) return ERROR_SUCCESS;
