@@ -324,6 +324,13 @@ TEST_P(RegistryApiTest, PathsAndNameLimitsAsWindowsTakesThem) {
   ASSERT_EQ(api().RegCreateKeyExA(base, "path\\new", KEY_READ, &key, &disposition), ERROR_SUCCESS);
   EXPECT_EQ(disposition, DWORD{REG_OPENED_EXISTING_KEY});
   Close(key);
+  ASSERT_EQ(api().RegCreateKeyExA(base, "", KEY_READ, &key, &disposition), ERROR_SUCCESS);
+  if (!underWine()) {  // Wine says it created the key
+    EXPECT_EQ(disposition, DWORD{REG_OPENED_EXISTING_KEY});
+  }
+  Close(key);
+  EXPECT_EQ(api().RegOpenKeyExA(invalidRootKey(), "Software", KEY_READ, &key),
+            ERROR_INVALID_HANDLE);
 
   // Limits count UTF-16 units: 255 for a key name, 16383 for a value name.
   std::string longKey;
