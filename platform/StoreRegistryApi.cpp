@@ -24,6 +24,14 @@ bool isPredefined(HKEY key) {
 
 std::string_view text(const char* s) { return s ? std::string_view(s) : std::string_view(); }
 
+// The path an open (or a delete, which opens) goes by: below HKEY_CLASSES_ROOT
+// Windows skips one leading backslash, which elsewhere makes a bad path.
+std::string_view openPath(HKEY key, const char* subKey) {
+  std::string_view path = text(subKey);
+  if (key == HKEY_CLASSES_ROOT && !path.empty() && path.front() == '\\') path.remove_prefix(1);
+  return path;
+}
+
 // Splits "a\b\c" into "a\b" and "c".
 std::pair<std::string_view, std::string_view> splitLast(std::string_view path) {
   while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
@@ -127,7 +135,7 @@ LSTATUS StoreRegistryApi::RegOpenKeyExA(HKEY key, const char* subKey, REGSAM acc
   *result = nullptr;
   KeyNode* base = nullptr;
   if (LSTATUS status = keyWithRights(key, 0, base)) return status;
-  std::string_view path = text(subKey);
+  std::string_view path = openPath(key, subKey);
   if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
   KeyNode* node = store_.resolve(base, path);
   if (!node) return ERROR_FILE_NOT_FOUND;
@@ -150,7 +158,7 @@ LSTATUS StoreRegistryApi::RegOpenLinkKeyA(HKEY key, const char* subKey, REGSAM a
 LSTATUS StoreRegistryApi::keyItself(HKEY key, const char* subKey, KeyNode*& node) {
   KeyNode* base = nullptr;
   if (LSTATUS status = keyWithRights(key, 0, base)) return status;
-  std::string_view path = text(subKey);
+  std::string_view path = openPath(key, subKey);
   if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
   auto [parentPath, leaf] = splitLast(path);
   node = base;
