@@ -17,6 +17,9 @@ class UpdateTransport {
   virtual std::optional<std::string> Fetch(const std::string& url, std::size_t maxBytes) = 0;
 };
 
+// The system's web client: libcurl on Linux, WinINet on Windows.
+std::unique_ptr<UpdateTransport> MakeWebTransport();
+
 // libcurl: a plain direct GET (no proxy) that follows redirects, bypasses caches, gives up
 // after kConnectSeconds to connect and kTotalSeconds in all, refuses
 // schemes other than http and https and answers with an HTTP error status
