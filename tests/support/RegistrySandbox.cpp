@@ -63,6 +63,12 @@ std::string ApiName(const ::testing::TestParamInfo<ApiKind>& info) {
   return "Unknown";
 }
 
+void PrintTo(ApiKind kind, std::ostream* out) {
+  *out << (kind == ApiKind::Windows  ? "the system's registry"
+           : kind == ApiKind::Memory ? "the in-memory store"
+                                     : "the Wine-prefix store");
+}
+
 RegistrySandbox::RegistrySandbox() {
   if (GetParam() == ApiKind::Windows) {
 #ifdef _WIN32

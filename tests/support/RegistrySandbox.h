@@ -1,9 +1,9 @@
 #pragma once
 // A sandbox key for tests of the registry calls themselves, so that one test
 // checks that our stores answer as Windows does: it runs over the in-memory
-// store, the Wine-prefix store and, on Windows, the real registry. There the
-// sandbox is HKCU\Software\HivewardenTest, whose whole tree is deleted before
-// and after each test.
+// store, the Wine-prefix store (on Linux) and, on Windows, the real registry.
+// There the sandbox is HKCU\Software\HivewardenTest, whose whole tree is
+// deleted before and after each test.
 
 #include <gtest/gtest.h>
 
@@ -53,11 +53,10 @@ class RegistrySandbox : public ::testing::TestWithParam<ApiKind> {
 };
 
 std::string ApiName(const ::testing::TestParamInfo<ApiKind>& info);
+void PrintTo(ApiKind kind, std::ostream* out);
 
-#ifdef _WIN32
-#define HW_SANDBOX_APIS                                                           \
-  ::testing::Values(::hw::test::ApiKind::Memory, ::hw::test::ApiKind::WinePrefix, \
-                    ::hw::test::ApiKind::Windows)
+#ifdef _WIN32  // no Wine-prefix store there
+#define HW_SANDBOX_APIS ::testing::Values(::hw::test::ApiKind::Memory, ::hw::test::ApiKind::Windows)
 #else
 #define HW_SANDBOX_APIS \
   ::testing::Values(::hw::test::ApiKind::Memory, ::hw::test::ApiKind::WinePrefix)
