@@ -85,16 +85,64 @@ KeyNode* KeyNode::findChild(std::string_view name) const {
   return it == childIndex_->byName.end() ? nullptr : it->second;
 }
 
+namespace {
+
+// A name as Windows orders subkeys: its UTF-16 units, upper-cased.
+std::u16string sortKey(std::string_view name) {
+  std::u16string units;
+  for (std::size_t pos = 0; pos < name.size();) {
+    char32_t c = decodeUtf8(name, pos, true);
+    if (c < 0x10000) {
+      units += static_cast<char16_t>(foldCase(c));
+    } else {
+      c -= 0x10000;
+      units += static_cast<char16_t>(0xD800 + (c >> 10));
+      units += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    }
+  }
+  return units;
+}
+
+}  // namespace
+
+KeyNode* KeyNode::sortedChild(std::size_t index) const {
+  if (sorted_.size() != children_.size()) {
+    std::vector<std::pair<std::u16string, KeyNode*>> keyed;
+    keyed.reserve(children_.size());
+    for (const auto& child : children_) keyed.emplace_back(sortKey(child->name_), child.get());
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    sorted_.clear();
+    for (const auto& entry : keyed) sorted_.push_back(entry.second);
+  }
+  return sorted_[index];
+}
+
 KeyNode* KeyNode::addChild(std::string name) {
   extentsValid_ = false;
+  bool sortedValid = !sorted_.empty() && sorted_.size() == children_.size();
   children_.push_back(std::make_unique<KeyNode>(std::move(name), this));
   KeyNode* child = children_.back().get();
+  // Once built, kept in step rather than rebuilt: a repair changes keys
+  // between the enumerations of their parent. Loading never builds it.
+  if (sortedValid) {
+    std::u16string key = sortKey(child->name_);
+    auto at = std::upper_bound(
+        sorted_.begin(), sorted_.end(), key,
+        [](const std::u16string& k, const KeyNode* node) { return k < sortKey(node->name_); });
+    sorted_.insert(at, child);
+  }
   if (childIndex_) childIndex_->byName.emplace(child->name_, child);
   return child;
 }
 
 std::unique_ptr<KeyNode> KeyNode::removeChild(KeyNode* child) {
   extentsValid_ = false;
+  if (sorted_.size() == children_.size()) {
+    sorted_.erase(std::remove(sorted_.begin(), sorted_.end(), child), sorted_.end());
+  } else {
+    sorted_.clear();
+  }
   for (auto it = children_.begin(); it != children_.end(); ++it) {
     if (it->get() != child) continue;
     if (childIndex_) childIndex_->byName.erase(child->name_);

@@ -50,7 +50,11 @@ class KeyNode {
   KeyNode* parent() const { return parent_; }
 
   std::size_t childCount() const { return children_.size(); }
+  // In the order the keys were loaded or created, which a saved file keeps.
   KeyNode* child(std::size_t index) const { return children_[index].get(); }
+  // In the order Windows enumerates subkeys: a hive keeps them sorted by name,
+  // compared as UTF-16 units in upper case (so "AB" comes before "A_").
+  KeyNode* sortedChild(std::size_t index) const;
   KeyNode* findChild(std::string_view name) const;
 
   std::size_t valueCount() const { return values_.size(); }
@@ -96,6 +100,8 @@ class KeyNode {
   // a hive of hundreds of thousands of keys stay cheap.
   mutable std::unique_ptr<ChildIndex> childIndex_;
   mutable std::unique_ptr<ValueIndex> valueIndex_;
+  // The children in sortedChild's order; empty until asked for after a change.
+  mutable std::vector<KeyNode*> sorted_;
   mutable Extents extents_;
   mutable bool extentsValid_ = false;
 };

@@ -24,6 +24,14 @@ bool isPredefined(HKEY key) {
 
 std::string_view text(const char* s) { return s ? std::string_view(s) : std::string_view(); }
 
+// The path an open (or a delete, which opens) goes by: below HKEY_CLASSES_ROOT
+// Windows skips one leading backslash, which elsewhere makes a bad path.
+std::string_view openPath(HKEY key, const char* subKey) {
+  std::string_view path = text(subKey);
+  if (key == HKEY_CLASSES_ROOT && !path.empty() && path.front() == '\\') path.remove_prefix(1);
+  return path;
+}
+
 // Splits "a\b\c" into "a\b" and "c".
 std::pair<std::string_view, std::string_view> splitLast(std::string_view path) {
   while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
@@ -35,6 +43,15 @@ std::pair<std::string_view, std::string_view> splitLast(std::string_view path) {
 // The data a caller of the "A" calls sees: strings in UTF-8.
 std::string callerData(const RegValue& value) {
   return isStringType(value.type) ? utf16ToUtf8(value.data) : value.data;
+}
+
+// Windows' limits on names, in UTF-16 units: a key name (each component of a
+// path) and a value name.
+constexpr std::size_t kMaxKeyName = 255;
+constexpr std::size_t kMaxValueName = 16383;
+
+bool longerThan(std::string_view name, std::size_t units) {
+  return name.size() > units && utf8ToUtf16(name).size() / 2 > units;
 }
 
 LSTATUS copyName(const std::string& source, char* name, DWORD* nameLen) {
@@ -118,7 +135,7 @@ LSTATUS StoreRegistryApi::RegOpenKeyExA(HKEY key, const char* subKey, REGSAM acc
   *result = nullptr;
   KeyNode* base = nullptr;
   if (LSTATUS status = keyWithRights(key, 0, base)) return status;
-  std::string_view path = text(subKey);
+  std::string_view path = openPath(key, subKey);
   if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
   KeyNode* node = store_.resolve(base, path);
   if (!node) return ERROR_FILE_NOT_FOUND;
@@ -141,7 +158,7 @@ LSTATUS StoreRegistryApi::RegOpenLinkKeyA(HKEY key, const char* subKey, REGSAM a
 LSTATUS StoreRegistryApi::keyItself(HKEY key, const char* subKey, KeyNode*& node) {
   KeyNode* base = nullptr;
   if (LSTATUS status = keyWithRights(key, 0, base)) return status;
-  std::string_view path = text(subKey);
+  std::string_view path = openPath(key, subKey);
   if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
   auto [parentPath, leaf] = splitLast(path);
   node = base;
@@ -170,6 +187,7 @@ LSTATUS StoreRegistryApi::RegCreateKeyExA(HKEY key, const char* subKey, REGSAM a
       node = store_.followLink(child);
       if (!node) return ERROR_FILE_NOT_FOUND;
     } else {
+      if (longerThan(component, kMaxKeyName)) return ERROR_INVALID_PARAMETER;
       // Creating needs the right on the parent: the handle's for a direct
       // child, the key's own for deeper ones.
       if (first && !(baseAccess & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
@@ -213,7 +231,7 @@ LSTATUS StoreRegistryApi::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD
   KeyNode* node = nullptr;
   if (LSTATUS status = keyWithRights(key, KEY_ENUMERATE_SUB_KEYS, node)) return status;
   if (index >= node->childCount()) return ERROR_NO_MORE_ITEMS;
-  return copyName(node->child(index)->name(), name, nameLen);
+  return copyName(node->sortedChild(index)->name(), name, nameLen);
 }
 
 LSTATUS StoreRegistryApi::RegEnumValueA(HKEY key, DWORD index, char* name, DWORD* nameLen) {
@@ -248,7 +266,7 @@ LSTATUS StoreRegistryApi::RegSetValueExA(HKEY key, const char* valueName, DWORD 
   KeyNode* node = nullptr;
   if (LSTATUS status = keyWithRights(key, KEY_SET_VALUE, node)) return status;
   if (LSTATUS denied = checkAccess(*node, KEY_SET_VALUE)) return denied;
-  if (size && !data) return ERROR_INVALID_PARAMETER;
+  if ((size && !data) || longerThan(text(valueName), kMaxValueName)) return ERROR_INVALID_PARAMETER;
   std::string bytes(reinterpret_cast<const char*>(data), data ? size : 0);
   if (isStringType(type)) bytes = utf8ToUtf16(bytes);
   store_.setValue(*node, text(valueName), type, std::move(bytes));

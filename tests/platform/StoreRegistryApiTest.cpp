@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "platform/MemoryStore.h"
+#include "tests/support/RegistrySandbox.h"
 
 namespace hw::platform {
 namespace {
@@ -68,6 +70,7 @@ TEST_F(StoreRegistryApiTest, PredefinedRootsAreAliasesOfTheirHiveKeys) {
   api.RegCloseKey(cls);
   HKEY viaMachine = open(HKEY_LOCAL_MACHINE, "Software\\Classes\\.TXT");
   api.RegCloseKey(viaMachine);
+  api.RegCloseKey(open(HKEY_CLASSES_ROOT, "\\.txt"));  // Windows skips the backslash here
   HKEY config = open(HKEY_CURRENT_CONFIG, "");
   api.RegCloseKey(config);
 }
@@ -80,93 +83,6 @@ TEST_F(StoreRegistryApiTest, RootsThatDoNotExistFailEveryOpen) {
             ERROR_SUCCESS);
   EXPECT_EQ(api.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "\\Software", KEY_READ, &key), 161)
       << "a leading backslash is a bad path, as on Windows";
-}
-
-TEST_F(StoreRegistryApiTest, NamesCompareWithoutRegardToCaseAndKeepTheirSpelling) {
-  HKEY key = create(HKEY_LOCAL_MACHINE, "Software\\Ärger\\Straße");
-  setString(key, "Wert", "1");
-  setString(key, "WERT", "2");  // same value
-  api.RegCloseKey(key);
-  HKEY again = open(HKEY_LOCAL_MACHINE, "SOFTWARE\\äRGER\\straße");
-  EXPECT_EQ(readString(again, "wert"), "2");
-  char name[16];
-  DWORD length = sizeof name;
-  ASSERT_EQ(api.RegEnumValueA(again, 0, name, &length), ERROR_SUCCESS);
-  EXPECT_EQ(std::string(name, length), "Wert");
-  DWORD values = 0;
-  api.RegQueryInfoKeyA(again, nullptr, nullptr, &values, nullptr, nullptr, nullptr);
-  EXPECT_EQ(values, 1u);
-  api.RegCloseKey(again);
-}
-
-TEST_F(StoreRegistryApiTest, EnumerationKeepsInsertionOrderAndReportsBufferLimits) {
-  HKEY parent = create(HKEY_LOCAL_MACHINE, "Software\\Order");
-  for (const char* name : {"zeta", "alpha", "Mid"}) api.RegCloseKey(create(parent, name));
-  EXPECT_EQ(subKeys(parent), (std::vector<std::string>{"zeta", "alpha", "Mid"}));
-  ASSERT_EQ(api.RegDeleteKeyA(parent, "ALPHA"), ERROR_SUCCESS);
-  api.RegCloseKey(create(parent, "beta"));
-  EXPECT_EQ(subKeys(parent), (std::vector<std::string>{"zeta", "Mid", "beta"}));
-
-  char small[4];
-  DWORD length = sizeof small;
-  EXPECT_EQ(api.RegEnumKeyExA(parent, 0, small, &length), ERROR_MORE_DATA);
-  length = sizeof small;
-  EXPECT_EQ(api.RegEnumKeyExA(parent, 1, small, &length), ERROR_SUCCESS);
-  EXPECT_EQ(length, 3u);
-  length = sizeof small;
-  EXPECT_EQ(api.RegEnumKeyExA(parent, 3, small, &length), ERROR_NO_MORE_ITEMS);
-
-  DWORD count = 0, longest = 0;
-  api.RegQueryInfoKeyA(parent, &count, &longest, nullptr, nullptr, nullptr, nullptr);
-  EXPECT_EQ(count, 3u);
-  EXPECT_EQ(longest, 4u);
-  api.RegCloseKey(parent);
-}
-
-TEST_F(StoreRegistryApiTest, ManyChildrenAndValuesStayFindableAfterChanges) {
-  HKEY parent = create(HKEY_LOCAL_MACHINE, "Software\\Many");
-  for (int i = 0; i < 50; ++i) {
-    std::string name = "Key" + std::to_string(i);
-    api.RegCloseKey(create(parent, name.c_str()));
-    setString(parent, ("Value" + std::to_string(i)).c_str(), name);
-  }
-  EXPECT_EQ(api.RegDeleteKeyA(parent, "key10"), ERROR_SUCCESS);
-  EXPECT_EQ(api.RegDeleteValueA(parent, "VALUE10"), ERROR_SUCCESS);
-  EXPECT_EQ(readString(parent, "value49"), "Key49");
-  HKEY key = nullptr;
-  EXPECT_EQ(api.RegOpenKeyExA(parent, "KEY10", KEY_READ, &key), ERROR_FILE_NOT_FOUND);
-  api.RegCloseKey(open(parent, "KEY11"));
-  DWORD type = 0;
-  EXPECT_EQ(api.RegQueryValueExA(parent, "value10", &type, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
-  api.RegCloseKey(parent);
-}
-
-TEST_F(StoreRegistryApiTest, StringsAreHeldAsUtf16AndReadAsUtf8) {
-  HKEY key = create(HKEY_CURRENT_USER, "Text");
-  setString(key, "", "C:\\Programme\\Müller €");
-  const RegValue* stored =
-      store.resolve(store.predefinedKey(HKEY_CURRENT_USER), "Text")->findValue("");
-  ASSERT_NE(stored, nullptr);
-  EXPECT_EQ(stored->data, utf8ToUtf16(std::string("C:\\Programme\\Müller €") + '\0'));
-
-  DWORD type = 0, size = 0;
-  ASSERT_EQ(api.RegQueryValueExA(key, "", &type, nullptr, &size), ERROR_SUCCESS);
-  EXPECT_EQ(type, REG_SZ);
-  EXPECT_EQ(size, std::string("C:\\Programme\\Müller €").size() + 1);
-  BYTE tooSmall[4];
-  DWORD capacity = sizeof tooSmall;
-  EXPECT_EQ(api.RegQueryValueExA(key, "", &type, tooSmall, &capacity), ERROR_MORE_DATA);
-  EXPECT_EQ(capacity, size);
-  EXPECT_EQ(readString(key, nullptr), "C:\\Programme\\Müller €");
-
-  const BYTE raw[] = {1, 0, 0xFF};
-  ASSERT_EQ(api.RegSetValueExA(key, "bin", REG_BINARY, raw, 3), ERROR_SUCCESS);
-  BYTE back[3];
-  DWORD backSize = 3;
-  ASSERT_EQ(api.RegQueryValueExA(key, "bin", &type, back, &backSize), ERROR_SUCCESS);
-  EXPECT_EQ(type, REG_BINARY);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(back), 3), std::string("\x01\x00\xFF", 3));
-  api.RegCloseKey(key);
 }
 
 TEST_F(StoreRegistryApiTest, AccessMarksDenyWhatTheyShould) {
@@ -202,19 +118,7 @@ TEST_F(StoreRegistryApiTest, AccessMarksDenyWhatTheyShould) {
   api.RegCloseKey(open(HKEY_LOCAL_MACHINE, "Software", KEY_READ));
 }
 
-TEST_F(StoreRegistryApiTest, DeletingKeys) {
-  HKEY parent = create(HKEY_LOCAL_MACHINE, "Software\\Del\\Leaf");
-  api.RegCloseKey(parent);
-  EXPECT_EQ(api.RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Del"), ERROR_ACCESS_DENIED)
-      << "a key with subkeys is not deleted";
-  HKEY leaf = open(HKEY_LOCAL_MACHINE, "Software\\Del\\Leaf");
-  EXPECT_EQ(api.RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Del\\Leaf"), ERROR_SUCCESS);
-  DWORD count = 0;
-  EXPECT_EQ(api.RegQueryInfoKeyA(leaf, &count, nullptr, nullptr, nullptr, nullptr, nullptr),
-            ERROR_KEY_DELETED);
-  EXPECT_EQ(api.RegCloseKey(leaf), ERROR_SUCCESS);
-  EXPECT_EQ(api.RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Del\\Leaf"), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(api.RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Del"), ERROR_SUCCESS);
+TEST_F(StoreRegistryApiTest, KeysTheRootsStandForAreNotDeleted) {
   EXPECT_EQ(api.RegDeleteKeyA(HKEY_USERS, "S-1-5-21-0-0-0-1000"), ERROR_ACCESS_DENIED)
       << "the key HKEY_CURRENT_USER stands for stays";
 }
@@ -256,6 +160,223 @@ TEST_F(StoreRegistryApiTest, LinksAreFollowedAndCyclesFailToOpen) {
   EXPECT_EQ(api.RegDeleteKeyA(HKEY_LOCAL_MACHINE, "System\\LinkedSet"), ERROR_SUCCESS);
   api.RegCloseKey(open(HKEY_LOCAL_MACHINE, "System\\ControlSet001\\Services\\Beep"));
 }
+
+// The calls as a program sees them, over every backend: what holds here holds
+// on Windows, where these tests also run against the real registry.
+class RegistryApiTest : public test::RegistrySandbox {
+ protected:
+  void Close(HKEY key) { EXPECT_EQ(api().RegCloseKey(key), ERROR_SUCCESS); }
+  // A string's data as the UTF-8 calls return it.
+  static std::string Sz(const std::string& text) { return text + '\0'; }
+  using Names = std::vector<std::string>;
+};
+
+TEST_P(RegistryApiTest, NamesCompareWithoutRegardToCaseAndKeepTheirSpelling) {
+  HKEY key = Create("Ärger\\Straße");
+  SetString(key, "Wert", "1");
+  SetString(key, "WERT", "2");  // same value
+  Close(key);
+  HKEY again = Open("äRGER\\straße");
+  EXPECT_EQ(Read(again, "wert"), Sz("2"));
+  EXPECT_EQ(Values(again), Names{"Wert"});
+  Close(again);
+  EXPECT_EQ(SubKeys(base), Names{"Ärger"});
+}
+
+TEST_P(RegistryApiTest, SubkeysEnumerateSortedAndValuesInCreationOrder) {
+  HKEY parent = Create("Order");
+  for (const char* name : {"zeta", "alpha", "Mid", "Ärger", "beta"}) Close(Create(name, parent));
+  EXPECT_EQ(SubKeys(parent), (Names{"alpha", "beta", "Mid", "zeta", "Ärger"}));
+  ASSERT_EQ(api().RegDeleteKeyA(parent, "ALPHA"), ERROR_SUCCESS);
+  Close(Create("Gamma", parent));
+  EXPECT_EQ(SubKeys(parent), (Names{"beta", "Gamma", "Mid", "zeta", "Ärger"}));
+  for (const char* name : {"zeta", "alpha", "", "Mid"}) SetString(parent, name, "Müller");
+  ASSERT_EQ(api().RegDeleteValueA(parent, "alpha"), ERROR_SUCCESS);
+  SetString(parent, "beta", "x");
+  // Wine keeps values sorted too; Windows appends them to the key's list.
+  Names created{"zeta", "", "Mid", "beta"};
+  if (underWine())
+    std::sort(created.begin(), created.end(),
+              [](auto& a, auto& b) { return toLowerUtf8(a) < toLowerUtf8(b); });
+  EXPECT_EQ(Values(parent), created);
+
+  // Lengths in UTF-8 bytes: "Ärger" is 6, "Müller" with its zero 8.
+  DWORD keys = 0, longestKey = 0, values = 0, longestName = 0, longestData = 0;
+  ASSERT_EQ(api().RegQueryInfoKeyA(parent, &keys, &longestKey, &values, &longestName, &longestData,
+                                   nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(keys, 5u);
+  EXPECT_EQ(longestKey, 6u);
+  EXPECT_EQ(values, 4u);
+  EXPECT_EQ(longestName, 4u);
+  EXPECT_EQ(longestData, 8u);
+
+  char name[6];
+  DWORD length = sizeof name;
+  EXPECT_EQ(api().RegEnumKeyExA(parent, 4, name, &length), ERROR_MORE_DATA) << "no room for zero";
+  length = sizeof name;
+  ASSERT_EQ(api().RegEnumKeyExA(parent, 2, name, &length), ERROR_SUCCESS);
+  EXPECT_EQ(std::string(name, length), "Mid");
+  EXPECT_EQ(api().RegEnumKeyExA(parent, 5, name, &length), ERROR_NO_MORE_ITEMS);
+  EXPECT_EQ(api().RegEnumValueA(parent, 4, name, &length), ERROR_NO_MORE_ITEMS);
+  Close(parent);
+
+  // Windows compares in upper case, so "_" sorts after the letters; Wine
+  // compares in lower case.
+  if (underWine()) return;
+  HKEY collation = Create("Collation");
+  for (const char* each : {"a_", "AB", "_"}) Close(Create(each, collation));
+  EXPECT_EQ(SubKeys(collation), (Names{"AB", "a_", "_"}));
+  Close(collation);
+}
+
+TEST_P(RegistryApiTest, ManyChildrenAndValuesStayFindableAfterChanges) {
+  HKEY parent = Create("Many");
+  for (int i = 0; i < 50; ++i) {
+    std::string name = "Key" + std::to_string(i);
+    Close(Create(name, parent));
+    SetString(parent, ("Value" + std::to_string(i)).c_str(), name);
+  }
+  EXPECT_EQ(api().RegDeleteKeyA(parent, "key10"), ERROR_SUCCESS);
+  EXPECT_EQ(api().RegDeleteValueA(parent, "VALUE10"), ERROR_SUCCESS);
+  EXPECT_EQ(Read(parent, "value49"), Sz("Key49"));
+  HKEY key = nullptr;
+  EXPECT_EQ(api().RegOpenKeyExA(parent, "KEY10", KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+  Close(Open("KEY11", KEY_READ, parent));
+  DWORD type = 0;
+  EXPECT_EQ(api().RegQueryValueExA(parent, "value10", &type, nullptr, nullptr),
+            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(api().RegDeleteValueA(parent, "value10"), ERROR_FILE_NOT_FOUND);
+  Close(parent);
+}
+
+TEST_P(RegistryApiTest, StringsAreReadAsUtf8WithTheSizesOfUtf8) {
+  const std::string text = "C:\\Programme\\Müller €";
+  HKEY key = Create("Text");
+  SetString(key, "", text);
+  if (store()) {
+    const RegValue* held =
+        store()
+            ->resolve(store()->predefinedKey(HKEY_CURRENT_USER), "Software\\HivewardenTest\\Text")
+            ->findValue("");
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(held->data, utf8ToUtf16(Sz(text))) << "held as UTF-16, as Windows holds it";
+  }
+  DWORD type = 0, size = 0;
+  ASSERT_EQ(api().RegQueryValueExA(key, "", &type, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(type, DWORD{REG_SZ});
+  EXPECT_EQ(size, text.size() + 1);
+  BYTE tooSmall[4];
+  DWORD capacity = sizeof tooSmall;
+  EXPECT_EQ(api().RegQueryValueExA(key, "", &type, tooSmall, &capacity), ERROR_MORE_DATA);
+  EXPECT_EQ(capacity, size) << "the size needed";
+  EXPECT_EQ(Read(key, nullptr), Sz(text)) << "a null name is the default value";
+  EXPECT_EQ(Values(key), Names{""});
+
+  // Data is kept as given: a string without its zero, lists, raw bytes.
+  ASSERT_EQ(api().RegSetValueExA(key, "bare", REG_SZ, reinterpret_cast<const BYTE*>("abc"), 3),
+            ERROR_SUCCESS);
+  EXPECT_EQ(Read(key, "bare"), "abc");
+  const std::string list("ä\0b\0\0", 6);
+  ASSERT_EQ(api().RegSetValueExA(key, "list", REG_MULTI_SZ,
+                                 reinterpret_cast<const BYTE*>(list.data()), 6),
+            ERROR_SUCCESS);
+  EXPECT_EQ(Read(key, "list", &type), list);
+  EXPECT_EQ(type, DWORD{REG_MULTI_SZ});
+  const std::string raw("\x01\x00\xFF", 3);
+  ASSERT_EQ(
+      api().RegSetValueExA(key, "bin", REG_BINARY, reinterpret_cast<const BYTE*>(raw.data()), 3),
+      ERROR_SUCCESS);
+  EXPECT_EQ(Read(key, "bin", &type), raw);
+  EXPECT_EQ(type, DWORD{REG_BINARY});
+  Close(key);
+}
+
+TEST_P(RegistryApiTest, KeysWithSubkeysStayAndDeletedKeysRefuseTheirHandles) {
+  Close(Create("Del\\Leaf"));
+  EXPECT_EQ(api().RegDeleteKeyA(base, "Del"), ERROR_ACCESS_DENIED);
+  HKEY leaf = Open("Del\\Leaf");
+  EXPECT_EQ(api().RegDeleteKeyA(base, "Del\\Leaf"), ERROR_SUCCESS);
+  DWORD count = 0;
+  EXPECT_EQ(api().RegQueryInfoKeyA(leaf, &count, nullptr, nullptr, nullptr, nullptr, nullptr),
+            ERROR_KEY_DELETED);
+  Close(leaf);
+  EXPECT_EQ(api().RegDeleteKeyA(base, "Del\\Leaf"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(api().RegDeleteKeyA(base, "Del"), ERROR_SUCCESS);
+  EXPECT_EQ(SubKeys(base), Names{});
+}
+
+TEST_P(RegistryApiTest, PathsAndNameLimitsAsWindowsTakesThem) {
+  Close(Create("Path\\Leaf"));
+  for (const char* path : {"Path\\", "Path\\\\Leaf", "Path\\Leaf\\\\"}) Close(Open(path));
+  HKEY key = nullptr;
+  EXPECT_EQ(api().RegOpenKeyExA(base, "\\Path", KEY_READ, &key), 161) << "ERROR_BAD_PATHNAME";
+  EXPECT_EQ(api().RegOpenKeyExA(base, "Path\\.\\Leaf", KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+  for (const char* path : {"", static_cast<const char*>(nullptr)}) {
+    ASSERT_EQ(api().RegOpenKeyExA(base, path, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_NE(key, base) << "a handle of its own";
+    EXPECT_EQ(SubKeys(key), Names{"Path"});
+    Close(key);
+  }
+  DWORD disposition = 0;
+  ASSERT_EQ(api().RegCreateKeyExA(base, "Path\\New", KEY_READ, &key, &disposition), ERROR_SUCCESS);
+  EXPECT_EQ(disposition, DWORD{REG_CREATED_NEW_KEY});
+  Close(key);
+  ASSERT_EQ(api().RegCreateKeyExA(base, "path\\new", KEY_READ, &key, &disposition), ERROR_SUCCESS);
+  EXPECT_EQ(disposition, DWORD{REG_OPENED_EXISTING_KEY});
+  Close(key);
+  ASSERT_EQ(api().RegCreateKeyExA(base, "", KEY_READ, &key, &disposition), ERROR_SUCCESS);
+  if (!underWine()) {  // Wine says it created the key
+    EXPECT_EQ(disposition, DWORD{REG_OPENED_EXISTING_KEY});
+  }
+  Close(key);
+  EXPECT_EQ(api().RegOpenKeyExA(invalidRootKey(), "Software", KEY_READ, &key),
+            ERROR_INVALID_HANDLE);
+
+  // Limits count UTF-16 units: 255 for a key name, 16383 for a value name.
+  std::string longKey;
+  for (int i = 0; i < 255; ++i) longKey += "ä";
+  HKEY limits = Create("Limits");
+  Close(Create(longKey, limits));
+  const std::string longValue(16383, 'v');
+  SetString(limits, longValue.c_str(), "");
+  EXPECT_EQ(api().RegSetValueExA(limits, (longValue + "v").c_str(), REG_SZ,
+                                 reinterpret_cast<const BYTE*>(""), 1),
+            ERROR_INVALID_PARAMETER);
+  for (const char* extra : {"k", "kk"}) {
+    if (underWine() && extra == std::string("k")) continue;  // Wine takes 256
+    EXPECT_EQ(api().RegCreateKeyExA(limits, (longKey + extra).c_str(), KEY_READ, &key, nullptr),
+              ERROR_INVALID_PARAMETER);
+  }
+  DWORD longestKey = 0, longestName = 0;
+  ASSERT_EQ(
+      api().RegQueryInfoKeyA(limits, nullptr, &longestKey, nullptr, &longestName, nullptr, nullptr),
+      ERROR_SUCCESS);
+  EXPECT_EQ(longestKey, longKey.size());
+  EXPECT_EQ(longestName, longValue.size());
+  Close(limits);
+}
+
+TEST_P(RegistryApiTest, LinksAreFollowedButDeletedThemselves) {
+  Close(Create("Target\\Inner"));
+  MakeLink("Link", "Target");
+  Close(Open("Link\\Inner"));
+  Close(Create("Link\\New"));
+  Close(Open("Target\\New"));
+  HKEY link = nullptr;
+  ASSERT_EQ(api().RegOpenLinkKeyA(base, "Link", KEY_QUERY_VALUE, &link), ERROR_SUCCESS);
+  DWORD type = 0;
+  EXPECT_NE(Read(link, "SymbolicLinkValue", &type), "");
+  EXPECT_EQ(type, DWORD{REG_LINK});
+  Close(link);
+
+  ASSERT_EQ(api().RegDeleteKeyA(base, "Target\\New"), ERROR_SUCCESS);
+  EXPECT_EQ(api().RegDeleteKeyA(base, "Link"), ERROR_SUCCESS) << "the link, not its target";
+  Close(Open("Target\\Inner"));
+  EXPECT_EQ(api().RegOpenLinkKeyA(base, "Link", KEY_READ, &link), ERROR_FILE_NOT_FOUND);
+}
+
+HW_INSTANTIATE_OVER_APIS(RegistryApiTest);
 
 }  // namespace
 }  // namespace hw::platform

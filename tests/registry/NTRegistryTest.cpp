@@ -224,7 +224,8 @@ TEST_P(NTRegistryTest, EnumerationsListNamesInIndexOrder) {
   reg.GetKeyNames(names);
   Strings expected;
   platform::KeyNode* key = FindKey("K");
-  for (std::size_t i = 0; i < key->childCount(); ++i) expected.push_back(key->child(i)->name());
+  for (std::size_t i = 0; i < key->childCount(); ++i)
+    expected.push_back(key->sortedChild(i)->name());
   EXPECT_EQ(names, expected);
   EXPECT_EQ(names.size(), 3u);
 

@@ -36,8 +36,6 @@ void PrintTo(StoreKind kind, std::ostream* out) {
   *out << (kind == StoreKind::Memory ? "the in-memory store" : "the Wine-prefix store");
 }
 
-namespace {
-
 std::unique_ptr<platform::RegistryStore> MakeStore(StoreKind kind, const TempDir& dir) {
   if (kind == StoreKind::Memory) return std::make_unique<platform::MemoryStore>();
 #ifdef _WIN32
@@ -51,6 +49,8 @@ std::unique_ptr<platform::RegistryStore> MakeStore(StoreKind kind, const TempDir
   return store;
 #endif
 }
+
+namespace {
 
 // The first difference between two trees, by path; success when alike.
 [[maybe_unused]] AssertionResult SameTree(const platform::KeyNode& a, const platform::KeyNode& b,

@@ -25,6 +25,8 @@ namespace hw::test {
 enum class StoreKind { Memory, WinePrefix };
 std::string StoreName(const ::testing::TestParamInfo<StoreKind>& info);
 void PrintTo(StoreKind kind, std::ostream* out);
+// A fresh store of that kind; a Wine-prefix store keeps its files in dir.
+std::unique_ptr<platform::RegistryStore> MakeStore(StoreKind kind, const TempDir& dir);
 
 class RegistryFixture : public ::testing::TestWithParam<StoreKind> {
  private:
