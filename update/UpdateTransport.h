@@ -15,7 +15,15 @@ class UpdateTransport {
   // At most maxBytes from the start of the page at url (a shorter page comes
   // whole); nullopt when the page cannot be opened.
   virtual std::optional<std::string> Fetch(const std::string& url, std::size_t maxBytes) = 0;
+
+  // What every transport keeps to: the waits before giving up and the agent named.
+  static constexpr long kConnectSeconds = 10;
+  static constexpr long kTotalSeconds = 30;
+  static constexpr const char* kUserAgent = "Mozilla/2.0 (Update)";
 };
+
+// The transport of this system: WinInetTransport on Windows, CurlTransport elsewhere.
+std::unique_ptr<UpdateTransport> MakeWebTransport();
 
 // libcurl: a plain direct GET (no proxy) that follows redirects, bypasses caches, gives up
 // after kConnectSeconds to connect and kTotalSeconds in all, refuses
@@ -24,10 +32,6 @@ class UpdateTransport {
 class CurlTransport : public UpdateTransport {
  public:
   std::optional<std::string> Fetch(const std::string& url, std::size_t maxBytes) override;
-
-  static constexpr long kConnectSeconds = 10;
-  static constexpr long kTotalSeconds = 30;
-  static constexpr const char* kUserAgent = "Mozilla/2.0 (Update)";
 };
 
 }  // namespace hw
