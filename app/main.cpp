@@ -55,8 +55,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   app::TAppContext context = session->Context(platform::ExecutableFolder(), args);
   app::InstallEventPump(context.Pump);
-  CurlTransport transport;
-  app::TWizardRun work(session->Store(), transport);
+  std::unique_ptr<UpdateTransport> transport = MakeWebTransport();
+  app::TWizardRun work(session->Store(), *transport);
   app::TFormRegFix form(context);
   form.SetWizardWork(&work);
   if (!form.FormCreate()) return 0;

@@ -9,9 +9,6 @@
 #include "cli/JsonLines.h"
 #include "lang/TextSource.h"
 #include "platform/EventPump.h"
-#include "platform/PrefixFileSystem.h"
-#include "platform/StoreRegistryApi.h"
-#include "platform/WineServerProbe.h"
 #include "registry/RegExport.h"
 #include "repair/RepairRun.h"
 #include "results/CategoryTable.h"
@@ -104,20 +101,22 @@ void PrintPlan(const CategoryTable& table,
 
 ExitStatus RunFix(const FixOptions& options, std::ostream& out, std::ostream& err,
                   bool showProgress) {
-  const std::string prefix = ResolvePrefix(options.scan.prefix);
-  if (!options.dryRun && platform::wineServerRunning(prefix)) {
-    err << "hivewarden-cli: " << platform::wineRunningMessage(prefix) << "\n";
-    return kError;
+  if (!options.dryRun) {
+    if (const std::string reason = platform::ChangesRefusedReason(options.scan.prefix);
+        !reason.empty()) {
+      err << "hivewarden-cli: " << reason << "\n";
+      return kError;
+    }
   }
-  std::unique_ptr<platform::WinePrefixStore> store = OpenPrefix(prefix, err);
-  if (!store) return kError;
-  if (!options.dryRun && store->readOnly()) {
-    err << "hivewarden-cli: " << store->readOnlyReason() << "\n";
+  std::unique_ptr<platform::RegistryTarget> target = OpenTarget(options.scan.prefix, err);
+  if (!target) return kError;
+  if (!options.dryRun && !target->ReadOnlyReason().empty()) {
+    err << "hivewarden-cli: " << target->ReadOnlyReason() << "\n";
     return kError;
   }
 
-  platform::StoreRegistryApi api(*store);
-  platform::PrefixFileSystem files(prefix, api);
+  platform::RegistryApi& api = target->Api();
+  platform::FileSystem& files = target->Files();
   std::array<TAnalyzSet, kCategoryCount> exclusionSets;
   CategoryTable table(exclusionSets);
   NoTexts texts;
@@ -146,9 +145,10 @@ ExitStatus RunFix(const FixOptions& options, std::ostream& out, std::ostream& er
   try {
     repaired = run.RepairAll(backup);
     // Only after the backup of the whole run is on disk.
-    store->save();
+    target->Save();
   } catch (const std::exception& error) {
-    err << "hivewarden-cli: " << error.what() << "\nhivewarden-cli: the prefix was not changed\n";
+    err << "hivewarden-cli: " << error.what() << "\nhivewarden-cli: " << target->FailedRunText()
+        << "\n";
     return kError;
   }
   out << repaired << " entries repaired\n";

@@ -5,7 +5,7 @@
 namespace hw::cli {
 
 PackTexts::PackTexts(const std::filesystem::path& folder, const std::string& language)
-    : files_(folder, api_) {
+    : files_(platform::ProgramFileSystem(folder, api_)), lang_(api_, *files_, pump_) {
   lang_.SetRootKey(lgHKCU);
   lang_.SetIniKey("Software\\Hivewarden-cli");
   lang_.SetProgramDir(folder.string() + "/");

@@ -9,7 +9,7 @@
 #include "lang/Lang.h"
 #include "platform/EventPump.h"
 #include "platform/MemoryStore.h"
-#include "platform/PrefixFileSystem.h"
+#include "platform/RegistryTarget.h"
 #include "platform/StoreRegistryApi.h"
 
 namespace hw::cli {
@@ -28,9 +28,9 @@ class PackTexts : public TextSource {
   // The loader keeps its choice in a registry; an empty one of our own here.
   platform::MemoryStore store_;
   platform::StoreRegistryApi api_{store_};
-  platform::PrefixFileSystem files_;
+  std::unique_ptr<platform::FileSystem> files_;
   platform::EventPump pump_;
-  TLang lang_{api_, files_, pump_};
+  TLang lang_;
 };
 
 }  // namespace hw::cli

@@ -9,10 +9,7 @@
 #include "cli/ReportOutput.h"
 #include "platform/EventPump.h"
 #include "platform/FileIo.h"
-#include "platform/PrefixFileSystem.h"
-#include "platform/StoreRegistryApi.h"
 #include "platform/Text.h"
-#include "platform/WinePrefixStore.h"
 #include "registry/StoredList.h"
 #include "scan/AnalyzClass.h"
 #include "scan/ExclusionLists.h"
@@ -79,11 +76,11 @@ std::filesystem::path DataFolder(const ScanOptions& options) {
   return options.dataDir.empty() ? ExecutableFolder() : std::filesystem::path(options.dataDir);
 }
 
-std::unique_ptr<platform::WinePrefixStore> OpenPrefix(const std::string& prefix,
-                                                      std::ostream& err) {
+std::unique_ptr<platform::RegistryTarget> OpenTarget(const std::string& prefix,
+                                                     std::ostream& err) {
   try {
-    return platform::WinePrefixStore::open(prefix);
-  } catch (const platform::FileError& error) {
+    return platform::OpenRegistryTarget(prefix);
+  } catch (const std::exception& error) {
     err << "hivewarden-cli: " << error.what() << "\n";
     return nullptr;
   }
@@ -129,21 +126,20 @@ bool ScanPrefix(const ScanOptions& options, platform::RegistryApi& api,
 
 ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& err,
                    bool showProgress) {
-  const std::string prefix = ResolvePrefix(options.prefix);
-  std::unique_ptr<platform::WinePrefixStore> store = OpenPrefix(prefix, err);
-  if (!store) return kError;
+  std::unique_ptr<platform::RegistryTarget> target = OpenTarget(options.prefix, err);
+  if (!target) return kError;
 
   // Scanning a prefix in use works; only repairs would have to wait.
-  if (store->readOnly())
-    err << "hivewarden-cli: note: nothing can be repaired now. " << store->readOnlyReason() << "\n";
+  if (const std::string reason = target->ReadOnlyReason(); !reason.empty())
+    err << "hivewarden-cli: note: nothing can be repaired now. " << reason << "\n";
 
   // Findings for a file are kept until the scan ends, then written whole, so
   // a failed run leaves an existing file as it was.
   std::ostringstream collected;
   std::ostream& sink = options.output.empty() ? out : collected;
 
-  platform::StoreRegistryApi api(*store);
-  platform::PrefixFileSystem files(prefix, api);
+  platform::RegistryApi& api = target->Api();
+  platform::FileSystem& files = target->Files();
   std::unique_ptr<ReportCollector> report;
   if (options.format == OutputFormat::Report) {
     try {

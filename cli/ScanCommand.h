@@ -12,7 +12,7 @@
 #include "platform/FileSystem.h"
 #include "platform/ProgramPlaces.h"
 #include "platform/RegistryApi.h"
-#include "platform/WinePrefixStore.h"
+#include "platform/RegistryTarget.h"
 
 namespace hw {
 class TAnalyzClass;
@@ -21,7 +21,6 @@ class TAnalyzClass;
 namespace hw::cli {
 
 using platform::ExecutableFolder;
-using platform::ResolvePrefix;
 
 enum ExitStatus { kNothingFound = 0, kFound = 1, kError = 2 };
 
@@ -29,8 +28,9 @@ enum ExitStatus { kNothingFound = 0, kFound = 1, kError = 2 };
 // else the executable's folder.
 std::filesystem::path DataFolder(const ScanOptions& options);
 
-// Opens the prefix's registry; null, with the message written, when it cannot.
-std::unique_ptr<platform::WinePrefixStore> OpenPrefix(const std::string& prefix, std::ostream& err);
+// Opens the registry to work on (the prefix, or on Windows the machine's own);
+// null, with the message written, when it cannot.
+std::unique_ptr<platform::RegistryTarget> OpenTarget(const std::string& prefix, std::ostream& err);
 
 // Called for each finding while the engine's report is valid.
 using FindingHandler = std::function<void(TAnalyzClass& engine, TAnalyzCategory category)>;

@@ -35,8 +35,8 @@ int main(int argc, char** argv) {
   if (command.kind == ParsedCommand::Kind::CheckUpdate) {
     try {
       PackTexts texts(ExecutableFolder(), "");
-      hw::CurlTransport transport;
-      return RunCheckUpdate(command.update, transport, texts, std::cout, std::cerr);
+      std::unique_ptr<hw::UpdateTransport> transport = hw::MakeWebTransport();
+      return RunCheckUpdate(command.update, *transport, texts, std::cout, std::cerr);
     } catch (const std::runtime_error& error) {
       std::cerr << "hivewarden-cli: " << error.what() << "\n";
       return kError;

@@ -1,6 +1,5 @@
 #include "lang/Lang.h"
 
-#include <sys/stat.h>
 
 #include "lang/LangPack.h"
 #include "platform/FileIo.h"
@@ -111,9 +110,8 @@ std::optional<std::string> TLang::StoredLanguage() const {
 bool TLang::ReadPack(const std::string& path, std::string& bytes) const {
   std::optional<std::string> host = files_.ToHostPath(path);
   if (!host) return false;
-  struct stat st {};
   try {
-    return platform::ReadWholeFile(*host, bytes, st);
+    return platform::ReadWholeFile(*host, bytes);
   } catch (const platform::FileError&) {
     // An unreadable pack is treated like a missing one: it is not offered,
     // and loading it reports the missing pack.

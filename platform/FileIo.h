@@ -3,7 +3,9 @@
 // completely or not at all, and a file is replaced only by a complete, flushed
 // copy renamed over it, so that an interrupted write never leaves half a file.
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <filesystem>
 #include <stdexcept>
@@ -19,7 +21,11 @@ class FileError : public std::runtime_error {
 };
 
 // Reads a whole regular file into text; false when it does not exist.
+bool ReadWholeFile(const std::filesystem::path& path, std::string& text);
+#ifndef _WIN32
+// The same, with the file's status as it was read (for a prefix's hives).
 bool ReadWholeFile(const std::filesystem::path& path, std::string& text, struct stat& st);
+#endif
 
 // Writes text to a new temporary file beside target, flushed to disk, with the
 // permissions (and, for root, the owner) of target when replacing it. Returns
@@ -35,5 +41,8 @@ void SyncFolder(const std::filesystem::path& folder);
 
 // The three steps for one file: it is replaced whole or left as it was.
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view text);
+
+// Whether the user may create files in folder.
+bool FolderWritable(const std::filesystem::path& folder);
 
 }  // namespace hw::platform

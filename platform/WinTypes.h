@@ -4,7 +4,16 @@
 // names with the same values, so code above platform/ reads alike on both.
 
 #ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
+// windows.h maps neutral names onto their A or W function by macro; the core
+// has methods of its own by some of these names.
+#undef GetMessage
 #else
 #include <cstdint>
 

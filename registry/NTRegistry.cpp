@@ -93,7 +93,7 @@ HKEY TNTRegistry::BaseFor(std::string_view key, std::string& path) const {
 
 TKeyHandle TNTRegistry::OpenHandle(HKEY base, const std::string& path, bool canCreate) {
   if (canCreate && !path.empty()) return CreateHandle(base, path);
-  for (REGSAM access : {KEY_ALL_ACCESS, kReadWrite, KEY_READ}) {
+  for (REGSAM access : {REGSAM{KEY_ALL_ACCESS}, kReadWrite, REGSAM{KEY_READ}}) {
     HKEY key = nullptr;
     if (api_.RegOpenKeyExA(base, path.c_str(), access, &key) == ERROR_SUCCESS) {
       return TKeyHandle(api_, key);
@@ -103,7 +103,7 @@ TKeyHandle TNTRegistry::OpenHandle(HKEY base, const std::string& path, bool canC
 }
 
 TKeyHandle TNTRegistry::CreateHandle(HKEY base, const std::string& path) {
-  for (REGSAM access : {KEY_ALL_ACCESS, kReadWrite}) {
+  for (REGSAM access : {REGSAM{KEY_ALL_ACCESS}, kReadWrite}) {
     HKEY key = nullptr;
     if (api_.RegCreateKeyExA(base, path.c_str(), access, &key, nullptr) == ERROR_SUCCESS) {
       return TKeyHandle(api_, key);

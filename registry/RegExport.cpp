@@ -1,6 +1,5 @@
 #include "registry/RegExport.h"
 
-#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -289,7 +288,8 @@ bool TRegBackup::CanWrite() {
       (file_.parent_path() / ("." + file_.filename().string() + ".XXXXXX")).string();
   try {
     const fs::path made = platform::WriteTemporaryBeside(file_, {}, false);
-    ::unlink(made.c_str());
+    std::error_code ignoredRemove;
+    fs::remove(made, ignoredRemove);
   } catch (const platform::FileError& error) {
     return Failed(temp, error.what());
   }
@@ -299,8 +299,7 @@ bool TRegBackup::CanWrite() {
 bool TRegBackup::Commit() {
   if (blocks_.empty()) return true;
   std::string old;
-  struct stat st {};
-  const bool keepOld = !createAfresh_ && platform::ReadWholeFile(file_, old, st);
+  const bool keepOld = !createAfresh_ && platform::ReadWholeFile(file_, old);
   const std::string text = Compose(keepOld ? &old : nullptr);
 
   std::error_code error;
@@ -315,7 +314,7 @@ bool TRegBackup::Commit() {
   try {
     platform::MoveIntoPlace(temp, file_, replacing);
   } catch (...) {
-    ::unlink(temp.c_str());
+    fs::remove(temp, error);
     throw;
   }
   platform::SyncFolder(file_.parent_path().empty() ? fs::path(".") : file_.parent_path());

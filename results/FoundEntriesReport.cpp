@@ -1,7 +1,5 @@
 #include "results/FoundEntriesReport.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "lang/TextSource.h"
 #include "platform/Text.h"
@@ -76,12 +74,14 @@ void AppendCategory(std::string& out, const TInvalidEntries& record, int categor
 // A file that the user marked read-only, or one in a folder we may not
 // change, is not replaced: that is what deleting it would have refused.
 bool CannotReplace(const std::filesystem::path& fileName) {
-  struct stat st {};
-  if (::stat(fileName.c_str(), &st) != 0) return false;
-  if (S_ISDIR(st.st_mode) || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
-  const std::filesystem::path folder =
-      fileName.parent_path().empty() ? std::filesystem::path(".") : fileName.parent_path();
-  return ::access(folder.c_str(), W_OK) != 0;
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::file_status status = fs::status(fileName, error);
+  if (error || !fs::exists(status)) return false;
+  constexpr fs::perms kWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  if (fs::is_directory(status) || (status.permissions() & kWrite) == fs::perms::none) return true;
+  return !platform::FolderWritable(fileName.parent_path().empty() ? fs::path(".")
+                                                                   : fileName.parent_path());
 }
 
 }  // namespace
@@ -133,7 +133,11 @@ std::pair<std::string, std::string> EntryLabels(const TEntry& entry, const TextS
 
 std::string ReportTimeText(std::time_t when) {
   std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &when);
+#else
   localtime_r(&when, &local);
+#endif
   char buffer[128];
   const std::size_t length = std::strftime(buffer, sizeof buffer, "%x %X", &local);
   return std::string(buffer, length);

@@ -1,6 +1,5 @@
 #include "scan/ExclusionLists.h"
 
-#include <sys/stat.h>
 
 #include <utility>
 
@@ -29,8 +28,7 @@ EMissingDefaultsFile::EMissingDefaultsFile(std::string fileName)
 
 std::vector<std::string> ReadDefaultsFile(const std::filesystem::path& file) {
   std::string text;
-  struct stat st {};
-  if (!platform::ReadWholeFile(file, text, st)) throw EMissingDefaultsFile(file.string());
+  if (!platform::ReadWholeFile(file, text)) throw EMissingDefaultsFile(file.string());
   // A line break ends a line; text after the last break is one more line, so
   // a final break adds no empty entry.
   std::vector<std::string> lines;

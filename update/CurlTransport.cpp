@@ -74,4 +74,6 @@ std::optional<std::string> CurlTransport::Fetch(const std::string& url, std::siz
   return std::nullopt;
 }
 
+std::unique_ptr<UpdateTransport> MakeWebTransport() { return std::make_unique<CurlTransport>(); }
+
 }  // namespace hw

@@ -22,7 +22,8 @@ class UpdateTransport {
   static constexpr const char* kUserAgent = "Mozilla/2.0 (Update)";
 };
 
-// The transport of this system: WinInetTransport on Windows, CurlTransport elsewhere.
+// The system's web client: libcurl on Linux (CurlTransport), WinINet on
+// Windows (WinInetTransport).
 std::unique_ptr<UpdateTransport> MakeWebTransport();
 
 // libcurl: a plain direct GET (no proxy) that follows redirects, bypasses caches, gives up

@@ -69,6 +69,8 @@ std::optional<std::string> WinInetTransport::Fetch(const std::string& url, std::
   return bytes;
 }
 
+std::unique_ptr<UpdateTransport> MakeWebTransport() { return std::make_unique<WinInetTransport>(); }
+
 }  // namespace hw
 
 #endif  // _WIN32

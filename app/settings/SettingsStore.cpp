@@ -8,7 +8,9 @@
 #include "platform/FileIo.h"
 #include "platform/RegistryStore.h"
 #include "platform/Text.h"
+#ifndef _WIN32
 #include "platform/WinePrefixStore.h"
+#endif
 #include "registry/NTRegistry.h"
 #include "registry/RegIniFile.h"
 #include "registry/RegistryException.h"
@@ -70,10 +72,12 @@ TSettings TSettings::Fresh(const std::string& programFolder) {
   return settings;
 }
 
+#ifndef _WIN32
 TSettingsLocation PrefixSettingsLocation(platform::RegistryApi& api,
                                          platform::WinePrefixStore& prefix) {
   return {api, &prefix, [&prefix] { prefix.save(); }};
 }
+#endif
 
 TAnalyzCategories CategoriesFromScanFor(int scanFor) {
   TAnalyzCategories categories;

@@ -63,9 +63,11 @@ struct TSettingsLocation {
   // Writes the store to disk after the settings; empty when nothing needs it.
   std::function<void()> Commit;
 };
+#ifndef _WIN32
 // The settings of a program kept in a Wine prefix: saving writes its files.
 TSettingsLocation PrefixSettingsLocation(platform::RegistryApi& api,
                                          platform::WinePrefixStore& prefix);
+#endif
 
 // The settings were not saved; what() says why in words for the user.
 class ESettingsNotSaved : public std::runtime_error {

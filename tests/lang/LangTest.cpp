@@ -9,7 +9,7 @@
 
 #include "lang/LangPack.h"
 #include "platform/CodePage.h"
-#include "platform/PrefixFileSystem.h"
+#include "platform/RegistryTarget.h"
 #include "tests/support/RegistryFixture.h"
 #include "tests/support/TempDir.h"
 
@@ -51,10 +51,10 @@ class LangTest : public test::RegistryFixture {
 
   test::TempDir folder;
   // Host folders are read as they are, whatever the prefix.
-  platform::PrefixFileSystem files{folder.path(), api};
+  std::unique_ptr<platform::FileSystem> files = platform::ProgramFileSystem(folder.path(), api);
   platform::EventPump pump;
   int pumped = 0;
-  TLang lang{api, files, pump};
+  TLang lang{api, *files, pump};
 };
 
 TEST_P(LangTest, TextsAreNumberedUpToTheCountEntry) {
@@ -239,7 +239,7 @@ TEST_P(LangTest, SelectLanguageStoresTheChoiceBelowTheCurrentUser) {
   EXPECT_EQ(lang.DefaultLangName(), "Deutsch");
 
   // Read back by the next start, which uses the current user's key.
-  TLang next(api, files, pump);
+  TLang next(api, *files, pump);
   next.SetRootKey(lgHKCU);
   next.SetIniKey(kIniKey);
   next.SetProgramDir(lang.ProgramDir());

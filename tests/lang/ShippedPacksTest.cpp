@@ -15,7 +15,7 @@
 #include "lang/LangPack.h"
 #include "platform/MemoryStore.h"
 #include "platform/StoreRegistryApi.h"
-#include "platform/PrefixFileSystem.h"
+#include "platform/RegistryTarget.h"
 
 namespace hw {
 namespace {
@@ -144,9 +144,9 @@ INSTANTIATE_TEST_SUITE_P(Packs, ShippedPacksTest, ::testing::ValuesIn(kPacks), P
 TEST(ShippedPacksLoadTest, TheLoaderOffersBothAndSwitchesBetweenThem) {
   platform::MemoryStore store;
   platform::StoreRegistryApi api{store};
-  platform::PrefixFileSystem files(HW_DATA_DIR, api);
+  std::unique_ptr<platform::FileSystem> files = platform::ProgramFileSystem(HW_DATA_DIR, api);
   platform::EventPump pump;
-  TLang lang(api, files, pump);
+  TLang lang(api, *files, pump);
   lang.SetRootKey(lgHKCU);
   lang.SetIniKey("Software\\Quornel Software\\HVW\\1.0");
   lang.SetProgramDir(std::string(HW_DATA_DIR) + "/");

@@ -69,12 +69,16 @@ class RegistryFixture : public ::testing::TestWithParam<StoreKind> {
   platform::StoreRegistryApi api{store};
 };
 
-// Runs a suite derived from RegistryFixture over every store.
-#define HW_INSTANTIATE_OVER_STORES(Suite)                                                  \
-  INSTANTIATE_TEST_SUITE_P(                                                                \
-      Stores, Suite,                                                                       \
-      ::testing::Values(::hw::test::StoreKind::Memory, ::hw::test::StoreKind::WinePrefix), \
-      ::hw::test::StoreName)
+// Runs a suite derived from RegistryFixture over every store (on Windows there
+// are no Wine prefixes to store in).
+#ifdef _WIN32
+#define HW_STORE_KINDS ::testing::Values(::hw::test::StoreKind::Memory)
+#else
+#define HW_STORE_KINDS \
+  ::testing::Values(::hw::test::StoreKind::Memory, ::hw::test::StoreKind::WinePrefix)
+#endif
+#define HW_INSTANTIATE_OVER_STORES(Suite) \
+  INSTANTIATE_TEST_SUITE_P(Stores, Suite, HW_STORE_KINDS, ::hw::test::StoreName)
 
 // The little-endian bytes of a REG_DWORD.
 std::string DwordBytes(std::uint32_t value);

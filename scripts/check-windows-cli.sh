@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Checks the Windows build against the Linux one on the same registry: in a
+# prefix made by `wineboot -i` with stale entries planted, hivewarden-cli.exe
+# run under Wine (on Wine's own registry API and file system) must report
+# exactly what the Linux hivewarden-cli reports from the prefix's files.
+# Needs wine64, build/ and build-win64/ (or HW_CLI and HW_CLI_EXE).
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cli=${HW_CLI:-"$root/build/bin/hivewarden-cli"}
+exe=${HW_CLI_EXE:-"$root/build-win64/bin/hivewarden-cli.exe"}
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+[ -x "$wine" ] || { echo "wine64 is not installed" >&2; exit 2; }
+
+export WINEPREFIX WINEDEBUG=-all
+WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/hw-wine-XXXXXX")
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
+
+"$wine" wineboot -i >/dev/null 2>&1
+source "$root/scripts/wine-plant.sh"
+plant_stale_entries "$wine"
+wineserver -w
+
+failed=0
+for categories in '' extensions; do
+  what=${categories:-the default categories}
+  linux="$WINEPREFIX/linux.jsonl" windows="$WINEPREFIX/windows.jsonl"
+  # The Linux scan first, from the files wineserver wrote on exit.
+  "$cli" scan --prefix "$WINEPREFIX" ${categories:+--categories "$categories"} >"$linux" || true
+  "$wine" "$exe" scan ${categories:+--categories "$categories"} | tr -d '\r' >"$windows" || true
+  wineserver -w
+  if [ ! -s "$linux" ]; then
+    echo "FAIL: the Linux scan found nothing ($what)" >&2
+    failed=1
+  elif ! diff -u "$linux" "$windows" >&2; then
+    echo "FAIL: the Windows build reports otherwise ($what): - Linux, + Windows" >&2
+    failed=1
+  else
+    echo "ok: both builds report the same $(wc -l <"$linux") entries ($what)"
+  fi
+done
+exit "$failed"
