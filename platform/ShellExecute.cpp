@@ -2,13 +2,11 @@
 
 #include "platform/ShellExecute.h"
 
-#include <windows.h>
-// After windows.h, which it needs.
-#include <shellapi.h>
-
 #include <cstdint>
 
 #include "platform/WinFileSystem.h"
+// After windows.h, which WinFileSystem.h includes as the project wants it.
+#include <shellapi.h>
 
 namespace hw::platform {
 

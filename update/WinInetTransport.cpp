@@ -2,11 +2,11 @@
 
 #include "update/WinInetTransport.h"
 
-#include <windows.h>
-// After windows.h, which it needs.
-#include <wininet.h>
-
 #include <memory>
+
+#include "platform/WinTypes.h"
+// After windows.h, which WinTypes.h includes as the project wants it.
+#include <wininet.h>
 
 namespace hw {
 

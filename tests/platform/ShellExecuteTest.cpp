@@ -10,6 +10,8 @@
 namespace hw::platform {
 namespace {
 
+constexpr int kNoAssociation = 31;  // SE_ERR_NOASSOC of shellapi.h
+
 TEST(ShellExecuteTest, AnswersWithTheShellsCodes) {
   EXPECT_EQ(ShellExecuteOpen("open", "C:\\nowhere-ü\\none.txt", "", ""), ERROR_FILE_NOT_FOUND);
 
@@ -19,7 +21,7 @@ TEST(ShellExecuteTest, AnswersWithTheShellsCodes) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(handle, INVALID_HANDLE_VALUE);
   ::CloseHandle(handle);
-  EXPECT_EQ(ShellExecuteOpen("", file, "", ""), SE_ERR_NOASSOC);
+  EXPECT_EQ(ShellExecuteOpen("", file, "", ""), kNoAssociation);
   ::DeleteFileW(WideText(file).c_str());
 }
 
