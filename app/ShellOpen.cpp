@@ -6,6 +6,9 @@
 
 #include "app/Dialogs.h"
 #include "platform/FileSystem.h"
+#ifdef _WIN32
+#include "platform/ShellExecute.h"
+#endif
 
 namespace hw::app {
 
@@ -72,7 +75,7 @@ int ShellCodeFromXdgOpen(int exitStatus, bool isFolder) {
   }
 }
 
-bool ShellOpen(QWidget* window, platform::FileSystem& files, const QString& /*verb*/,
+bool ShellOpen(QWidget* window, platform::FileSystem& files, [[maybe_unused]] const QString& verb,
                const QString& path, const QString& parameters) {
   const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf('/')) + 1;
   const QString folder = path.left(cut);
@@ -80,6 +83,13 @@ bool ShellOpen(QWidget* window, platform::FileSystem& files, const QString& /*ve
   const bool isFolder = name.isEmpty();
 
   int code;
+#ifdef _WIN32
+  // The shell itself: the path is the machine's, the verb and the codes its own.
+  (void)files;
+  (void)isFolder;
+  code = platform::ShellExecuteOpen(verb.toStdString(), path.toStdString(),
+                                    parameters.toStdString(), folder.toStdString());
+#else
   auto hostFolder = files.ToHostPath(folder.toStdString());
   auto hostPath = files.ToHostPath(path.toStdString());
   if (!hostFolder || !hostPath)
@@ -89,6 +99,7 @@ bool ShellOpen(QWidget* window, platform::FileSystem& files, const QString& /*ve
   else
     code = RunXdgOpen(QString::fromStdString(*hostPath), parameters,
                       QString::fromStdString(*hostFolder), false);
+#endif
 
   const QString failure = ShellOpenFailureText(code);
   if (failure.isEmpty()) return true;

@@ -15,9 +15,15 @@ class UpdateTransport {
   // At most maxBytes from the start of the page at url (a shorter page comes
   // whole); nullopt when the page cannot be opened.
   virtual std::optional<std::string> Fetch(const std::string& url, std::size_t maxBytes) = 0;
+
+  // What every transport keeps to: the waits before giving up and the agent named.
+  static constexpr long kConnectSeconds = 10;
+  static constexpr long kTotalSeconds = 30;
+  static constexpr const char* kUserAgent = "Mozilla/2.0 (Update)";
 };
 
-// The system's web client: libcurl on Linux, WinINet on Windows.
+// The system's web client: libcurl on Linux (CurlTransport), WinINet on
+// Windows (WinInetTransport).
 std::unique_ptr<UpdateTransport> MakeWebTransport();
 
 // libcurl: a plain direct GET (no proxy) that follows redirects, bypasses caches, gives up
@@ -27,10 +33,6 @@ std::unique_ptr<UpdateTransport> MakeWebTransport();
 class CurlTransport : public UpdateTransport {
  public:
   std::optional<std::string> Fetch(const std::string& url, std::size_t maxBytes) override;
-
-  static constexpr long kConnectSeconds = 10;
-  static constexpr long kTotalSeconds = 30;
-  static constexpr const char* kUserAgent = "Mozilla/2.0 (Update)";
 };
 
 }  // namespace hw

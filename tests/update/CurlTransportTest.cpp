@@ -1,85 +1,21 @@
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 #include <chrono>
 #include <string>
-#include <thread>
-#include <vector>
 
+#include "tests/support/CannedHttpServer.h"
 #include "update/UpdateTransport.h"
 
 namespace hw {
 namespace {
 
-// An HTTP server on 127.0.0.1 that answers each of the next connections with
-// the next canned response and records the requests.
-class CannedHttpServer {
- public:
-  explicit CannedHttpServer(std::vector<std::string> responses) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        ::listen(listener_, 4) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-      ADD_FAILURE() << "cannot listen on 127.0.0.1";
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this, responses = std::move(responses)] {
-      for (const std::string& response : responses) Serve(response);
-    });
-  }
-  ~CannedHttpServer() {
-    thread_.join();
-    ::close(listener_);
-  }
-
-  std::string Url(const std::string& path = "/version.html") const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
-  }
-  // Valid once the server is destroyed or every response was served.
-  const std::vector<std::string>& Requests() const { return requests_; }
-
- private:
-  void Serve(const std::string& response) {
-    pollfd waiting{listener_, POLLIN, 0};
-    if (::poll(&waiting, 1, 5000) != 1) return;  // the client never came
-    int client = ::accept(listener_, nullptr, nullptr);
-    if (client < 0) return;
-    std::string request;
-    char buffer[1024];
-    while (request.find("\r\n\r\n") == std::string::npos) {
-      ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
-      if (n <= 0) break;
-      request.append(buffer, static_cast<std::size_t>(n));
-    }
-    requests_.push_back(request);
-    // The client may hang up early; that must not kill the test with SIGPIPE.
-    ::send(client, response.data(), response.size(), MSG_NOSIGNAL);
-    ::close(client);
-  }
-
-  int listener_ = -1;
-  int port_ = 0;
-  std::thread thread_;
-  std::vector<std::string> requests_;
-};
-
-std::string Ok(const std::string& body) {
-  return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
-         std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-}
+using test::CannedHttpServer;
+using test::HttpOk;
 
 TEST(CurlTransportTest, APlainUncachedGetWithTheAgentThatFollowsRedirects) {
   CannedHttpServer server(
       {"HTTP/1.1 302 Found\r\nLocation: /moved.html\r\nContent-Length: 0\r\n"
        "Connection: close\r\n\r\n",
-       Ok("<!--hvw_ver=201-->")});
+       HttpOk("<!--hvw_ver=201-->")});
   std::optional<std::string> page = CurlTransport().Fetch(server.Url(), 1024);
   ASSERT_TRUE(page.has_value());
   EXPECT_EQ(*page, "<!--hvw_ver=201-->");
@@ -96,7 +32,7 @@ TEST(CurlTransportTest, OnlyTheFirstBytesOfALongPageAreKept) {
   std::string body(1000, 'x');
   body += "<!--hvw_ver=201-->";
   body += std::string(200000, 'y');
-  CannedHttpServer server({Ok(body)});
+  CannedHttpServer server({HttpOk(body)});
   std::optional<std::string> page = CurlTransport().Fetch(server.Url(), 1024);
   ASSERT_TRUE(page.has_value());
   EXPECT_EQ(*page, body.substr(0, 1024));
