@@ -16,18 +16,6 @@
 
 namespace hw::platform {
 
-std::wstring WideText(std::string_view utf8) {
-  const std::string bytes = utf8ToUtf16(utf8);
-  std::wstring wide(bytes.size() / 2, L'\0');
-  std::memcpy(wide.data(), bytes.data(), wide.size() * sizeof(wchar_t));
-  return wide;
-}
-
-std::string Utf8Text(std::wstring_view wide) {
-  return utf16ToUtf8(
-      std::string_view(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t)));
-}
-
 namespace {
 
 void Describe(const WIN32_FIND_DATAW& found, FindData& data) {

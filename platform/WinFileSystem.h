@@ -9,14 +9,9 @@
 #include <string_view>
 
 #include "platform/FileSystem.h"
+#include "platform/WideText.h"
 
 namespace hw::platform {
-
-// UTF-8 <-> UTF-16 for the W functions, through the project's WTF-8 helpers:
-// a name with an unpaired surrogate (NTFS allows them) comes back exactly, so
-// a file found once is found again under the name the core holds.
-std::wstring WideText(std::string_view utf8);
-std::string Utf8Text(std::wstring_view wide);
 
 class WinFileSystem : public FileSystem {
  public:

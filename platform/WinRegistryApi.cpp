@@ -9,30 +9,16 @@
 
 #include "platform/RegistryStore.h"
 #include "platform/Text.h"
+#include "platform/WideText.h"
 
 namespace hw::platform {
 
 namespace {
 
-// The conversions are Text.h's rather than MultiByteToWideChar's: registries
-// hold names and strings with unpaired surrogates, which those carry through
-// UTF-8 and back unchanged (as the store does), where CP_UTF8 would turn them
-// into U+FFFD and the name read could no longer be opened.
-std::wstring toWide(std::string_view utf8) {
-  std::string bytes = utf8ToUtf16(utf8);
-  std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
-  std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
-  return text;
-}
-
-std::string_view bytesOf(const std::wstring& text) {
-  return {reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)};
-}
-
 // A name argument: null stays null.
 class WideName {
  public:
-  explicit WideName(const char* utf8) : null_(!utf8), text_(utf8 ? toWide(utf8) : L"") {}
+  explicit WideName(const char* utf8) : null_(!utf8), text_(utf8 ? WideText(utf8) : L"") {}
   const wchar_t* get() const { return null_ ? nullptr : text_.c_str(); }
 
  private:
@@ -62,7 +48,7 @@ LSTATUS enumName(HKEY key, DWORD index, bool value, char* name, DWORD* nameLen) 
   if (!name || !nameLen) return ERROR_INVALID_PARAMETER;
   std::wstring wide;
   if (LSTATUS status = nameAt(key, index, value, wide)) return status;
-  std::string text = utf16ToUtf8(bytesOf(wide));
+  std::string text = Utf8Text(wide);
   if (text.size() + 1 > *nameLen) return ERROR_MORE_DATA;
   std::memcpy(name, text.c_str(), text.size() + 1);
   *nameLen = static_cast<DWORD>(text.size());
@@ -92,7 +78,7 @@ LSTATUS longestValue(HKEY key, DWORD count, DWORD* longestName, DWORD* longestDa
   std::string data;
   for (DWORD i = 0; i < count; ++i) {
     if (LSTATUS status = nameAt(key, i, true, name)) return status;
-    *longestName = std::max(*longestName, static_cast<DWORD>(utf8LengthOfUtf16(bytesOf(name))));
+    *longestName = std::max(*longestName, static_cast<DWORD>(utf8LengthOfUtf16(Utf16Bytes(name))));
     if (!longestData) continue;
     DWORD type = REG_NONE, size = 0;
     LSTATUS status = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
@@ -134,7 +120,7 @@ LSTATUS WinRegistryApi::RegCreateKeyExA(HKEY key, const char* subKey, REGSAM acc
                                         DWORD* disposition) {
   if (invalid(key)) return ERROR_INVALID_HANDLE;
   // RegCreateKeyExW wants a subkey; null means the key itself, as for opens.
-  return ::RegCreateKeyExW(key, toWide(subKey ? subKey : "").c_str(), 0, nullptr,
+  return ::RegCreateKeyExW(key, WideText(subKey ? subKey : "").c_str(), 0, nullptr,
                            REG_OPTION_NON_VOLATILE, access, nullptr, result, disposition);
 }
 
@@ -157,7 +143,7 @@ LSTATUS WinRegistryApi::RegQueryInfoKeyA(HKEY key, DWORD* subKeys, DWORD* maxSub
     std::wstring name;
     for (DWORD i = 0; i < keyCount; ++i) {
       if (LSTATUS status = nameAt(key, i, false, name)) return status;
-      longest = std::max(longest, static_cast<DWORD>(utf8LengthOfUtf16(bytesOf(name))));
+      longest = std::max(longest, static_cast<DWORD>(utf8LengthOfUtf16(Utf16Bytes(name))));
     }
     *maxSubKeyLen = longest;
   }
