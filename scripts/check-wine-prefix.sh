@@ -7,14 +7,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cli=${HW_CLI:-"$root/build/bin/hivewarden-cli"}
-wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
-[ -x "$wine" ] || { echo "wine64 is not installed" >&2; exit 2; }
-
-export WINEPREFIX WINEDEBUG=-all
-WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/hw-wine-XXXXXX")
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
-
-"$wine" wineboot -i >/dev/null 2>&1
+source "$root/scripts/wine-common.sh"
+start_fresh_prefix
 wineserver -w
 
 # The default categories, then the file types, which only the command line
@@ -31,7 +25,6 @@ for categories in '' extensions; do
 done
 echo "ok: a fresh prefix scans clean, file types included"
 
-source "$root/scripts/wine-plant.sh"
 plant_stale_entries "$wine"
 wineserver -w
 

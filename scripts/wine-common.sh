@@ -1,6 +1,18 @@
-# Sourced by the checks against real Wine: plants one stale entry of every
-# category (and entries that must not be reported) in $WINEPREFIX with
-# `wine reg add`; $1 is the wine loader.
+# Sourced by the checks against real Wine.
+
+# Sets `wine` to the wine64 loader and makes a fresh prefix with `wineboot -i`
+# in a new temporary WINEPREFIX, removed when the script exits.
+start_fresh_prefix() {
+  wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+  [ -x "$wine" ] || { echo "wine64 is not installed" >&2; exit 2; }
+  export WINEPREFIX WINEDEBUG=-all
+  WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/hw-wine-XXXXXX")
+  trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
+  "$wine" wineboot -i >/dev/null 2>&1
+}
+
+# Plants one stale entry of every category (and entries that must not be
+# reported) in $WINEPREFIX with `wine reg add`; $1 is the wine loader.
 plant_stale_entries() {
   local wine=$1
   local cv='HKLM\Software\Microsoft\Windows\CurrentVersion'
