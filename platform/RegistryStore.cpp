@@ -87,33 +87,55 @@ KeyNode* KeyNode::findChild(std::string_view name) const {
 
 namespace {
 
-// A name as Windows orders subkeys: its UTF-16 units, upper-cased.
-std::u16string sortKey(std::string_view name) {
-  std::u16string units;
-  for (std::size_t pos = 0; pos < name.size();) {
-    char32_t c = decodeUtf8(name, pos, true);
+// A name as Windows orders subkeys: its UTF-16 units, upper-cased, read one
+// at a time so that comparing allocates nothing.
+class SortUnits {
+ public:
+  explicit SortUnits(std::string_view name) : name_(name) {}
+  // The next unit; false at the end of the name.
+  bool next(char16_t& unit) {
+    if (low_ != 0) {
+      unit = std::exchange(low_, 0);
+      return true;
+    }
+    if (pos_ >= name_.size()) return false;
+    char32_t c = decodeUtf8(name_, pos_, true);
     if (c < 0x10000) {
-      units += static_cast<char16_t>(foldCase(c));
+      unit = static_cast<char16_t>(foldCase(c));
     } else {
       c -= 0x10000;
-      units += static_cast<char16_t>(0xD800 + (c >> 10));
-      units += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+      unit = static_cast<char16_t>(0xD800 + (c >> 10));
+      low_ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
     }
+    return true;
   }
-  return units;
+
+ private:
+  std::string_view name_;
+  std::size_t pos_ = 0;
+  char16_t low_ = 0;
+};
+
+bool sortsBefore(const KeyNode* a, const KeyNode* b) {
+  SortUnits x(a->name()), y(b->name());
+  for (char16_t u = 0, v = 0;;) {
+    const bool moreA = x.next(u), moreB = y.next(v);
+    if (!moreB) return false;
+    if (!moreA) return true;
+    if (u != v) return u < v;
+  }
 }
 
 }  // namespace
 
 KeyNode* KeyNode::sortedChild(std::size_t index) const {
   if (sorted_.size() != children_.size()) {
-    std::vector<std::pair<std::u16string, KeyNode*>> keyed;
-    keyed.reserve(children_.size());
-    for (const auto& child : children_) keyed.emplace_back(sortKey(child->name_), child.get());
-    std::stable_sort(keyed.begin(), keyed.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
     sorted_.clear();
-    for (const auto& entry : keyed) sorted_.push_back(entry.second);
+    sorted_.reserve(children_.size());
+    for (const auto& child : children_) sorted_.push_back(child.get());
+    // Files Wine wrote are mostly in this order already.
+    if (!std::is_sorted(sorted_.begin(), sorted_.end(), sortsBefore))
+      std::stable_sort(sorted_.begin(), sorted_.end(), sortsBefore);
   }
   return sorted_[index];
 }
@@ -125,13 +147,8 @@ KeyNode* KeyNode::addChild(std::string name) {
   KeyNode* child = children_.back().get();
   // Once built, kept in step rather than rebuilt: a repair changes keys
   // between the enumerations of their parent. Loading never builds it.
-  if (sortedValid) {
-    std::u16string key = sortKey(child->name_);
-    auto at = std::upper_bound(
-        sorted_.begin(), sorted_.end(), key,
-        [](const std::u16string& k, const KeyNode* node) { return k < sortKey(node->name_); });
-    sorted_.insert(at, child);
-  }
+  if (sortedValid)
+    sorted_.insert(std::upper_bound(sorted_.begin(), sorted_.end(), child, sortsBefore), child);
   if (childIndex_) childIndex_->byName.emplace(child->name_, child);
   return child;
 }
