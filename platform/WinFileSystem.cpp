@@ -5,10 +5,7 @@
 // After FileSystem.h: shlobj.h defines the CSIDL_* names as macros.
 #include <shlobj.h>
 
-#include <cstring>
 #include <vector>
-
-#include "platform/Text.h"
 
 // The core's text is UTF-8, so every call goes through the W functions: the A
 // functions would read and write names in the ANSI code page, which garbles
