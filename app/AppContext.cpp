@@ -6,10 +6,10 @@
 
 #include <cstdlib>
 
-#include "platform/PrefixFileSystem.h"
+#include "platform/wine/PrefixFileSystem.h"
 #include "platform/StoreRegistryApi.h"
 #include "platform/Text.h"
-#include "platform/WinePrefixStore.h"
+#include "platform/wine/WinePrefixStore.h"
 
 namespace hw::app {
 

@@ -7,7 +7,7 @@
 #include "app/Dialogs.h"
 #include "platform/FileSystem.h"
 #ifdef _WIN32
-#include "platform/ShellExecute.h"
+#include "platform/windows/ShellExecute.h"
 #endif
 
 namespace hw::app {

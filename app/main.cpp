@@ -11,7 +11,7 @@
 #include "app/WizardRun.h"
 #include "platform/FileIo.h"
 #include "platform/ProgramPlaces.h"
-#include "platform/WinePrefixStore.h"
+#include "platform/wine/WinePrefixStore.h"
 #include "update/UpdateTransport.h"
 
 namespace {

@@ -15,9 +15,9 @@
 #include "bench/BenchSupport.h"
 
 #include "platform/EventPump.h"
-#include "platform/PrefixFileSystem.h"
+#include "platform/wine/PrefixFileSystem.h"
 #include "platform/StoreRegistryApi.h"
-#include "platform/WinePrefixStore.h"
+#include "platform/wine/WinePrefixStore.h"
 #include "scan/AnalyzClass.h"
 #include "tools/PrefixGenerator.h"
 

@@ -23,7 +23,7 @@
 
 #include "platform/EventPump.h"
 #include "platform/MemoryStore.h"
-#include "platform/PrefixFileSystem.h"
+#include "platform/wine/PrefixFileSystem.h"
 #include "platform/StoreRegistryApi.h"
 #include "search/FindInDir.h"
 

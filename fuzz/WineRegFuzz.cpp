@@ -13,7 +13,7 @@
 
 #include "platform/MemoryStore.h"
 #include "platform/StoreError.h"
-#include "platform/WineRegFile.h"
+#include "platform/wine/WineRegFile.h"
 
 using namespace hw::platform;
 

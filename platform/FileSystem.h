@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/WinTypes.h"
+#include "platform/windows/WinTypes.h"
 
 namespace hw::platform {
 

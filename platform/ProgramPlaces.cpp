@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "platform/WinTypes.h"
+#include "platform/windows/WinTypes.h"
 
 namespace hw::platform {
 

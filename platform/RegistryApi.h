@@ -8,7 +8,7 @@
 // Text is UTF-8: the "A" calls take and return the platform's multi-byte code
 // page, which here is UTF-8. Name lengths are therefore counted in bytes.
 
-#include "platform/WinTypes.h"
+#include "platform/windows/WinTypes.h"
 
 namespace hw::platform {
 

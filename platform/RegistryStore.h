@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/Text.h"
-#include "platform/WinTypes.h"
+#include "platform/windows/WinTypes.h"
 
 namespace hw::platform {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/StoreRegistryApi.h"
-#include "platform/WinePrefixStore.h"
+#include "platform/wine/WinePrefixStore.h"
 #include "registry/NTRegistry.h"
 
 namespace hw::tools {

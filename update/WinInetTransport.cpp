@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "platform/WinTypes.h"
+#include "platform/windows/WinTypes.h"
 // After windows.h, which WinTypes.h includes as the project wants it.
 #include <wininet.h>
 

@@ -9,7 +9,7 @@
 #include "platform/RegistryStore.h"
 #include "platform/Text.h"
 #ifndef _WIN32
-#include "platform/WinePrefixStore.h"
+#include "platform/wine/WinePrefixStore.h"
 #endif
 #include "registry/NTRegistry.h"
 #include "registry/RegIniFile.h"

@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "platform/StoreRegistryApi.h"
-#include "platform/WinePrefixStore.h"
+#include "platform/wine/WinePrefixStore.h"
 #include "registry/StoredList.h"
 #include "tests/app/FormFixture.h"
 

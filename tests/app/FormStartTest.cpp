@@ -14,7 +14,7 @@
 #include "Version.h"
 #include "app/settings/SettingsStore.h"
 #include "platform/StoreRegistryApi.h"
-#include "platform/WinePrefixStore.h"
+#include "platform/wine/WinePrefixStore.h"
 #include "tests/app/FormFixture.h"
 
 namespace hw::test {

@@ -7,7 +7,7 @@
 
 #include "app/settings/SettingsStore.h"
 #include "platform/StoreRegistryApi.h"
-#include "platform/WinePrefixStore.h"
+#include "platform/wine/WinePrefixStore.h"
 #include "tests/support/FileFaults.h"
 #include "tests/support/TempDir.h"
 

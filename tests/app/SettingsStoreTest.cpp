@@ -8,7 +8,7 @@
 #include "Version.h"
 #include "platform/FileIo.h"
 #include "platform/StoreRegistryApi.h"
-#include "platform/WinePrefixStore.h"
+#include "platform/wine/WinePrefixStore.h"
 #include "scan/ExclusionLists.h"
 #include "search/SearchFolders.h"
 #include "tests/support/FakeFileSystem.h"

@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "app/WizardRun.h"
-#include "platform/WinePrefixStore.h"
+#include "platform/wine/WinePrefixStore.h"
 #include "registry/NTRegistry.h"
 #include "results/Entries.h"
 #include "tests/app/FormFixture.h"

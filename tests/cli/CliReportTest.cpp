@@ -10,7 +10,7 @@
 #include "cli/ScanCommand.h"
 #include "cli/UpdateCommand.h"
 #include "platform/StoreRegistryApi.h"
-#include "platform/WinePrefixStore.h"
+#include "platform/wine/WinePrefixStore.h"
 #include "registry/NTRegistry.h"
 #include "tests/results/ResultsFakes.h"
 #include "tests/support/TempDir.h"

@@ -10,7 +10,7 @@
 #include "cli/JsonLines.h"
 #include "cli/ScanCommand.h"
 #include "platform/StoreRegistryApi.h"
-#include "platform/WinePrefixStore.h"
+#include "platform/wine/WinePrefixStore.h"
 #include "registry/NTRegistry.h"
 #include "registry/StoredList.h"
 #include "scan/CategoryStorage.h"

@@ -9,7 +9,7 @@
 
 #include "cli/ScanCommand.h"
 #include "platform/StoreRegistryApi.h"
-#include "platform/WinePrefixStore.h"
+#include "platform/wine/WinePrefixStore.h"
 #include "registry/NTRegistry.h"
 #include "tests/support/TempDir.h"
 

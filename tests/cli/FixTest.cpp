@@ -17,7 +17,7 @@
 
 #include "cli/CliOptions.h"
 #include "cli/FixCommand.h"
-#include "platform/WinePrefixStore.h"
+#include "platform/wine/WinePrefixStore.h"
 #include "tests/support/FakeWineserver.h"
 #include "tests/support/FileFaults.h"
 #include "tests/support/TempDir.h"

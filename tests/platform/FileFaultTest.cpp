@@ -11,7 +11,7 @@
 #include "platform/FileIo.h"
 #include "platform/FileIoFaults.h"
 #include "platform/StoreError.h"
-#include "platform/WinePrefixStore.h"
+#include "platform/wine/WinePrefixStore.h"
 #include "tests/support/FileFaults.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TextFiles.h"

@@ -13,8 +13,8 @@
 #include "platform/MemoryStore.h"
 #include "platform/StoreError.h"
 #include "platform/StoreRegistryApi.h"
-#include "platform/WinePrefixStore.h"
-#include "platform/WineRegFile.h"
+#include "platform/wine/WinePrefixStore.h"
+#include "platform/wine/WineRegFile.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TextFiles.h"
 

@@ -1,4 +1,4 @@
-#include "platform/PrefixFileSystem.h"
+#include "platform/wine/PrefixFileSystem.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@
 #include "platform/MemoryStore.h"
 #include "platform/StoreRegistryApi.h"
 #include "platform/Text.h"
-#include "platform/WinePrefixStore.h"
+#include "platform/wine/WinePrefixStore.h"
 #include "tests/support/TempDir.h"
 
 namespace hw::platform {

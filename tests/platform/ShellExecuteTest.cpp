@@ -1,11 +1,11 @@
 // The shell call's codes; run under Wine on Linux. Only failures are asked
 // for: a success would leave a program running.
 
-#include "platform/ShellExecute.h"
+#include "platform/windows/ShellExecute.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/WinFileSystem.h"
+#include "platform/windows/WinFileSystem.h"
 
 namespace hw::platform {
 namespace {

@@ -1,6 +1,6 @@
 // The Windows file system over real folders; run under Wine on Linux.
 
-#include "platform/WinFileSystem.h"
+#include "platform/windows/WinFileSystem.h"
 
 #include <gtest/gtest.h>
 

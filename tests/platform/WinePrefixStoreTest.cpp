@@ -19,8 +19,8 @@
 
 #include "platform/StoreError.h"
 #include "platform/StoreRegistryApi.h"
-#include "platform/WinePrefixStore.h"
-#include "platform/WineServerProbe.h"
+#include "platform/wine/WinePrefixStore.h"
+#include "platform/wine/WineServerProbe.h"
 #include "tests/support/FakeWineserver.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TextFiles.h"

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "platform/EventPump.h"
-#include "platform/PrefixFileSystem.h"
+#include "platform/wine/PrefixFileSystem.h"
 #include "platform/StoreRegistryApi.h"
-#include "platform/WinePrefixStore.h"
+#include "platform/wine/WinePrefixStore.h"
 #include "registry/NTRegistry.h"
 #include "scan/AnalyzClass.h"
 #include "tests/support/FindingRecorder.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/MemoryStore.h"
-#include "platform/PrefixFileSystem.h"
+#include "platform/wine/PrefixFileSystem.h"
 #include "platform/StoreRegistryApi.h"
 #include "tests/support/TempDir.h"
 

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/WineServerProbe.h"
+#include "platform/wine/WineServerProbe.h"
 
 namespace hw::test {
 

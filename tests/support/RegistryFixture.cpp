@@ -2,7 +2,7 @@
 
 #include "platform/Text.h"
 #ifndef _WIN32
-#include "platform/WinePrefixStore.h"
+#include "platform/wine/WinePrefixStore.h"
 #endif
 
 namespace hw::test {

@@ -4,7 +4,7 @@
 #include "platform/Text.h"
 
 #ifdef _WIN32
-#include "platform/WinRegistryApi.h"
+#include "platform/windows/WinRegistryApi.h"
 #endif
 
 namespace hw::test {

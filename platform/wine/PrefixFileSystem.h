@@ -10,11 +10,11 @@
 #include <string>
 #include <unordered_map>
 
-#include "platform/DriveMap.h"
+#include "platform/wine/DriveMap.h"
 #include "platform/FileSystem.h"
-#include "platform/FolderCache.h"
+#include "platform/wine/FolderCache.h"
 #include "platform/RegistryApi.h"
-#include "platform/ShellFolders.h"
+#include "platform/wine/ShellFolders.h"
 #include "platform/WindowsPath.h"
 
 namespace hw::platform {

@@ -1,4 +1,4 @@
-#include "platform/WinePrefixStore.h"
+#include "platform/wine/WinePrefixStore.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,7 +13,7 @@
 
 #include "platform/FileIo.h"
 #include "platform/StoreError.h"
-#include "platform/WineServerProbe.h"
+#include "platform/wine/WineServerProbe.h"
 
 namespace hw::platform {
 

@@ -1,4 +1,4 @@
-#include "platform/FolderCache.h"
+#include "platform/wine/FolderCache.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

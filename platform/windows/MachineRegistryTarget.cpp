@@ -1,7 +1,7 @@
 // The registry target on Windows: the machine's own registry and drives.
 #include "platform/RegistryTarget.h"
-#include "platform/WinFileSystem.h"
-#include "platform/WinRegistryApi.h"
+#include "platform/windows/WinFileSystem.h"
+#include "platform/windows/WinRegistryApi.h"
 
 namespace hw::platform {
 

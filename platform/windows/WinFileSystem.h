@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "platform/FileSystem.h"
-#include "platform/WideText.h"
+#include "platform/windows/WideText.h"
 
 namespace hw::platform {
 

@@ -8,7 +8,7 @@
 #include "platform/FileIo.h"
 #include "platform/FileIoFaults.h"
 #include "platform/FileIoSteps.h"
-#include "platform/WinTypes.h"
+#include "platform/windows/WinTypes.h"
 
 namespace hw::platform {
 

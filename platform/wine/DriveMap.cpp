@@ -1,4 +1,4 @@
-#include "platform/DriveMap.h"
+#include "platform/wine/DriveMap.h"
 
 #include <system_error>
 

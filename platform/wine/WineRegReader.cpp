@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/StoreError.h"
-#include "platform/WineRegFile.h"
+#include "platform/wine/WineRegFile.h"
 
 namespace hw::platform {
 

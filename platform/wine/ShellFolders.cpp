@@ -1,4 +1,4 @@
-#include "platform/ShellFolders.h"
+#include "platform/wine/ShellFolders.h"
 
 #include <optional>
 #include <utility>

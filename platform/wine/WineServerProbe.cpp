@@ -1,4 +1,4 @@
-#include "platform/WineServerProbe.h"
+#include "platform/wine/WineServerProbe.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,12 +1,12 @@
 // The registry target on Linux: a Wine prefix.
 #include <utility>
 
-#include "platform/PrefixFileSystem.h"
+#include "platform/wine/PrefixFileSystem.h"
 #include "platform/ProgramPlaces.h"
 #include "platform/RegistryTarget.h"
 #include "platform/StoreRegistryApi.h"
-#include "platform/WinePrefixStore.h"
-#include "platform/WineServerProbe.h"
+#include "platform/wine/WinePrefixStore.h"
+#include "platform/wine/WineServerProbe.h"
 
 namespace hw::platform {
 

@@ -1,10 +1,10 @@
 #ifdef _WIN32
 
-#include "platform/ShellExecute.h"
+#include "platform/windows/ShellExecute.h"
 
 #include <cstdint>
 
-#include "platform/WinFileSystem.h"
+#include "platform/windows/WinFileSystem.h"
 // After windows.h, which WinFileSystem.h includes as the project wants it.
 #include <shellapi.h>
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "platform/RegistryStore.h"
-#include "platform/WineRegFile.h"
+#include "platform/wine/WineRegFile.h"
 
 namespace hw::platform {
 

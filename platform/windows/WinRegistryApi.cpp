@@ -1,6 +1,6 @@
 #ifdef _WIN32
 
-#include "platform/WinRegistryApi.h"
+#include "platform/windows/WinRegistryApi.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,7 +9,7 @@
 
 #include "platform/RegistryStore.h"
 #include "platform/Text.h"
-#include "platform/WideText.h"
+#include "platform/windows/WideText.h"
 
 namespace hw::platform {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/WineRegFile.h"
+#include "platform/wine/WineRegFile.h"
 
 namespace hw::platform {
 

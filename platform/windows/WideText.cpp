@@ -1,6 +1,6 @@
 #ifdef _WIN32
 
-#include "platform/WideText.h"
+#include "platform/windows/WideText.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #ifdef _WIN32
 
-#include "platform/WinFileSystem.h"
+#include "platform/windows/WinFileSystem.h"
 
 // After FileSystem.h: shlobj.h defines the CSIDL_* names as macros.
 #include <shlobj.h>

@@ -1,4 +1,4 @@
-#include "platform/PrefixFileSystem.h"
+#include "platform/wine/PrefixFileSystem.h"
 
 #include <cstdlib>
 #include <utility>
