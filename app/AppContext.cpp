@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "platform/ProgramPlaces.h"
 #include "platform/wine/PrefixFileSystem.h"
 #include "platform/StoreRegistryApi.h"
 #include "platform/Text.h"
@@ -54,15 +55,7 @@ bool FolderExists(const fs::path& path) {
 }
 
 fs::path BackupFolder(const fs::path& programFolder) {
-  if (::access(programFolder.c_str(), W_OK) == 0) return programFolder / "Backups" / "";
-  fs::path data;
-  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
-    data = xdg;
-  else if (const char* home = std::getenv("HOME"); home && *home)
-    data = fs::path(home) / ".local" / "share";
-  else
-    data = fs::temp_directory_path();
-  return data / "hivewarden" / "Backups" / "";
+  return platform::BackupFolder(programFolder);
 }
 
 TInstanceLock::TInstanceLock(const std::string& title) {

@@ -52,7 +52,8 @@ bool HasParam(const std::vector<std::string>& args, const std::string& name);
 // Whether path names an existing host folder.
 bool FolderExists(const std::filesystem::path& path);
 // Where backups go: the program folder's Backups/ when that folder can be
-// written, else $XDG_DATA_HOME/hivewarden/Backups/ (~/.local/share/...).
+// written and the program is not installed, else
+// $XDG_DATA_HOME/hivewarden/Backups/ (~/.local/share/...).
 std::filesystem::path BackupFolder(const std::filesystem::path& programFolder);
 
 // Stands in for the named mutex: a lock file in the user's runtime folder,

@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Hivewarden"));
   std::vector<std::string> args(argv + 1, argv + argc);
-  app::TAppContext context = session->Context(platform::ExecutableFolder(), args);
+  app::TAppContext context = session->Context(platform::DataFolder(), args);
   app::InstallEventPump(context.Pump);
   std::unique_ptr<UpdateTransport> transport = MakeWebTransport();
   app::TWizardRun work(session->Store(), *transport);

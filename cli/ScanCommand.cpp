@@ -73,7 +73,7 @@ bool LoadExclusions(const ScanOptions& options, TAnalyzClass& engine, platform::
 }  // namespace
 
 std::filesystem::path DataFolder(const ScanOptions& options) {
-  return options.dataDir.empty() ? ExecutableFolder() : std::filesystem::path(options.dataDir);
+  return options.dataDir.empty() ? platform::DataFolder() : std::filesystem::path(options.dataDir);
 }
 
 std::unique_ptr<platform::RegistryTarget> OpenTarget(const std::string& prefix,

@@ -25,7 +25,7 @@ using platform::ExecutableFolder;
 enum ExitStatus { kNothingFound = 0, kFound = 1, kError = 2 };
 
 // Where the default exclusion files and the language packs are: --data-dir,
-// else the executable's folder.
+// else beside the executable, or where an installed program keeps them.
 std::filesystem::path DataFolder(const ScanOptions& options);
 
 // Opens the registry to work on (the prefix, or on Windows the machine's own);

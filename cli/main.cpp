@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   }
   if (command.kind == ParsedCommand::Kind::CheckUpdate) {
     try {
-      PackTexts texts(ExecutableFolder(), "");
+      PackTexts texts(hw::platform::DataFolder(), "");
       std::unique_ptr<hw::UpdateTransport> transport = hw::MakeWebTransport();
       return RunCheckUpdate(command.update, *transport, texts, std::cout, std::cerr);
     } catch (const std::runtime_error& error) {
