@@ -7,6 +7,12 @@ hw_install_packages
 hw_build
 ctest --test-dir "$HW_BUILD" --output-on-failure -j "$(nproc)"
 
+# Installed: the Debian package made from that build, unpacked into a scratch
+# root, its command-line tool scanning with its installed data, and its window
+# driven under Xvfb through a repair (pictures in build/window-shots/).
+"$(dirname "${BASH_SOURCE[0]}")/check-install.sh"
+"$(dirname "${BASH_SOURCE[0]}")/check-window-xvfb.sh"
+
 # The same suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
 # with each fuzz target run for a bounded time from its seed corpus (label fuzz).
 hw_build_sanitized
