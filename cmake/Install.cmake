@@ -19,10 +19,19 @@ endif()
 
 set(hw_generated ${PROJECT_BINARY_DIR}/install)
 set(HW_VERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR})
+# The manual pages go in compressed, as Debian keeps them (gzip -9n: no name
+# or time stamp, so the same page gives the same file).
+set(hw_man_pages)
 foreach(page hivewarden hivewarden-cli)
   configure_file(doc/${page}.1 ${hw_generated}/${page}.1 @ONLY)
-  install(FILES ${hw_generated}/${page}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  add_custom_command(OUTPUT ${hw_generated}/${page}.1.gz
+    COMMAND gzip -9nf -k ${page}.1
+    DEPENDS ${hw_generated}/${page}.1
+    WORKING_DIRECTORY ${hw_generated})
+  list(APPEND hw_man_pages ${hw_generated}/${page}.1.gz)
 endforeach()
+add_custom_target(hw_man_pages ALL DEPENDS ${hw_man_pages})
+install(FILES ${hw_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 if(TARGET hivewarden)
   set(HW_METAINFO_URL "")

@@ -39,8 +39,8 @@ usr="$scratch/usr"
 for file in bin/hivewarden bin/hivewarden-cli share/hivewarden/renglish.lng \
   share/hivewarden/rgerman.lng share/hivewarden/exclpath.def share/hivewarden/images/logo.svg \
   share/hivewarden/help/index.html share/doc/hivewarden/README.md \
-  share/icons/hicolor/scalable/apps/hivewarden.svg share/man/man1/hivewarden.1 \
-  share/man/man1/hivewarden-cli.1; do
+  share/icons/hicolor/scalable/apps/hivewarden.svg share/man/man1/hivewarden.1.gz \
+  share/man/man1/hivewarden-cli.1.gz; do
   [ -f "$usr/$file" ] || fail "the package lacks /usr/$file"
 done
 [ -z "$(find "$usr/bin" -name '*.lng' -o -name '*.def')" ] || fail "data files were installed into bin/"
@@ -55,9 +55,9 @@ appstreamcli validate --no-net "${metainfo[0]}" >"$build/appstream.log" 2>&1 ||
 grep -q "<launchable type=\"desktop-id\">$(basename "${desktop[0]}")</launchable>" "${metainfo[0]}" ||
   fail "the metainfo names another desktop entry than $(basename "${desktop[0]}")"
 for page in hivewarden hivewarden-cli; do
-  warnings=$(groff -man -ww -z "$usr/share/man/man1/$page.1" 2>&1)
+  warnings=$(gzip -dc "$usr/share/man/man1/$page.1.gz" | groff -man -ww -z 2>&1)
   [ -z "$warnings" ] || fail "groff warns about $page(1): $warnings"
-  MANWIDTH=80 man -l "$usr/share/man/man1/$page.1" 2>/dev/null | grep -q "^NAME" ||
+  MANWIDTH=80 man -l "$usr/share/man/man1/$page.1.gz" 2>/dev/null | grep -q "^NAME" ||
     fail "man cannot show $page(1)"
 done
 
