@@ -47,7 +47,7 @@ done
 
 desktop=("$usr"/share/applications/*.desktop)
 metainfo=("$usr"/share/metainfo/*.metainfo.xml)
-[ ${#desktop[@]} -eq 1 ] && [ ${#metainfo[@]} -eq 1 ] || fail "no single desktop entry and metainfo file"
+if [ ${#desktop[@]} -ne 1 ] || [ ${#metainfo[@]} -ne 1 ]; then fail "no single desktop entry and metainfo file"; fi
 desktop-file-validate "${desktop[0]}" || fail "desktop-file-validate: ${desktop[0]}"
 grep -qx 'Exec=hivewarden' "${desktop[0]}" || fail "the desktop entry does not start hivewarden"
 appstreamcli validate --no-net "${metainfo[0]}" >"$build/appstream.log" 2>&1 ||
@@ -87,8 +87,9 @@ mv "$usr/share/hivewarden" "$usr/share/hivewarden.away"
 status=0
 "$installed_cli" scan --prefix "$work/prefix" >/dev/null 2>"$work/missing.err" || status=$?
 mv "$usr/share/hivewarden.away" "$usr/share/hivewarden"
-[ "$status" -eq 2 ] && grep -q 'exclpath.def' "$work/missing.err" ||
+if [ "$status" -ne 2 ] || ! grep -q 'exclpath.def' "$work/missing.err"; then
   fail "without share/hivewarden the installed scan did not fail on the missing list (status $status)"
+fi
 echo "The installed hivewarden-cli scans with its data from $usr/share/hivewarden: $(wc -l <"$work/installed.jsonl") findings, as the build's."
 
 if [ "$(id -u)" -eq 0 ]; then

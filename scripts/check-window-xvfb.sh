@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # Drives the installed window under a real X server as a person would: starts
 # `hivewarden` from the package root that scripts/check-install.sh unpacked
-# (build/package-root/, or $HW_INSTALL_ROOT) under Xvfb on a copy of the
-# demo prefix, ticks "Invalid fonts" besides "Invalid paths", clicks Start,
-# unticks and ticks again a found entry, clicks Next and "Fix it!", answers
-# "Append" to the question about today's existing backup and OK to the
-# result. Then checks the prefix: the stale entries of both categories are
-# gone, the backup in $XDG_DATA_HOME/hivewarden/Backups/ holds each of them
-# above the older backup it was appended to. Pictures of the pages go to
-# build/window-shots/. Needs xvfb, xdotool and imagemagick; every wait is
-# bounded, and Xvfb and the program are ended on every way out.
+# (build/package-root/, or $HW_INSTALL_ROOT) by its desktop entry's command,
+# under Xvfb on a copy of the demo prefix; ticks "Invalid fonts" besides
+# "Invalid paths", clicks Start, unticks and ticks again a found entry, clicks
+# Next and "Fix it!", answers "Append" to the question about today's existing
+# backup and OK to the result. Then checks the prefix: the stale entries of
+# both categories are gone, and the backup in $XDG_DATA_HOME/hivewarden/Backups/
+# holds each of them above the older backup it was appended to. Pictures of
+# the pages go to build/window-shots/. Needs xvfb, xdotool and imagemagick;
+# every wait is bounded, and Xvfb and the program are ended on every way out.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(cd "${HW_BUILD:-$root/build}" && pwd)
@@ -57,7 +57,7 @@ mkdir -p "$backups"
 backup="$backups/$(date +%Y_%m_%d).reg"
 printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Earlier Repair]\r\n"Kept"="yes"\r\n\r\n' >"$backup"
 
-xvfb_pid= app_pid=
+xvfb_pid='' app_pid=''
 cleanup() {
   [ -z "$app_pid" ] || kill "$app_pid" 2>/dev/null || true
   [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
@@ -83,9 +83,15 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work
 xvfb_pid=$!
 display_ready() { [ -s "$work/display" ] || { kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start"; false; }; }
 wait_for "Xvfb" display_ready
-export DISPLAY=":$(head -n1 "$work/display")"
+DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY
 
-"$app" >"$work/app.log" 2>&1 &
+# Started as the menu starts it: the desktop entry's command, found on PATH.
+entries=("$install_root"/usr/share/applications/*.desktop)
+command_line=$(sed -n 's/^Exec=//p' "${entries[0]}")
+if [ -z "$command_line" ] || [[ "$command_line" == *%* ]]; then fail "unexpected Exec line: $command_line"; fi
+# shellcheck disable=SC2086  # the Exec line is split into words as the menu splits it
+PATH="$install_root/usr/bin:$PATH" $command_line >"$work/app.log" 2>&1 &
 app_pid=$!
 
 # The program's visible top-level windows, the main window first.
@@ -97,6 +103,7 @@ main_shown() {
   [ -n "$main" ]
 }
 wait_for "the window" main_shown
+[ "$(readlink "/proc/$app_pid/exe")" = "$app" ] || fail "the desktop entry started $(readlink "/proc/$app_pid/exe"), not $app"
 eval "$(xdotool getwindowgeometry --shell "$main")"  # X Y WIDTH HEIGHT
 win_x=$X win_y=$Y win_w=$WIDTH win_h=$HEIGHT
 
