@@ -17,10 +17,10 @@ HW_WIN32_BUILD="$HW_ROOT/build-win32"
 # clang with its sanitizer and libFuzzer runtimes and llvm-symbolizer (the
 # sanitizer build), the MinGW-w64 cross compilers and GoogleTest's sources
 # (the Windows builds), Wine (the Windows tests and the checks against real
-# Wine prefixes).
+# Wine prefixes), NSIS (the real installer those checks run).
 HW_PACKAGES=(g++ cmake ninja-build libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev libcurl4-openssl-dev clang-14 libclang-rt-14-dev llvm-14
-  g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64)
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64 nsis)
 
 hw_install_packages() {
   local missing=()

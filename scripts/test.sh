@@ -31,3 +31,4 @@ fi
 "$(dirname "${BASH_SOURCE[0]}")/check-wine-prefix.sh"
 "$(dirname "${BASH_SOURCE[0]}")/check-wine-fix.sh"
 "$(dirname "${BASH_SOURCE[0]}")/check-windows-cli.sh"
+"$(dirname "${BASH_SOURCE[0]}")/check-wine-installer.sh"
