@@ -4,6 +4,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 hw_install_packages
+hw_install_optional_packages
 hw_build
 ctest --test-dir "$HW_BUILD" --output-on-failure -j "$(nproc)"
 
