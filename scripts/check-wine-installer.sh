@@ -71,7 +71,7 @@ same_findings() {
 import collections, json, re, sys
 found_file, expected_file, what = sys.argv[1:]
 def row(d):
-    key = re.sub(r"\\Wow6432Node(?=\\|$)", "", d["key"], flags=re.I)
+    key = re.sub(r"(?:(?<=\\)|(?<=\] ))Wow6432Node\\", "", d["key"], flags=re.I)
     return f'{d["category"]}|{key}|{d["value"]}|{d["badPath"]}'
 found = collections.Counter(row(json.loads(line)) for line in open(found_file, encoding="utf-8") if line.strip())
 expected = collections.Counter(line.rstrip("\n") for line in open(expected_file, encoding="utf-8") if line.strip())
