@@ -17,19 +17,29 @@ HW_WIN32_BUILD="$HW_ROOT/build-win32"
 # clang with its sanitizer and libFuzzer runtimes and llvm-symbolizer (the
 # sanitizer build), the MinGW-w64 cross compilers and GoogleTest's sources
 # (the Windows builds), Wine (the Windows tests and the checks against real
-# Wine prefixes), dpkg-shlibdeps and file (the Debian package's dependencies),
-# the desktop entry's, AppStream's and the manual pages' validators, and an X
-# server, xdotool and ImageMagick (the installed window driven and pictured).
+# Wine prefixes), NSIS (the real installer those checks run), dpkg-shlibdeps
+# and file (the Debian package's dependencies), the desktop entry's,
+# AppStream's and the manual pages' validators, and an X server, xdotool and
+# ImageMagick (the installed window driven and pictured).
 HW_PACKAGES=(g++ cmake ninja-build libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev libcurl4-openssl-dev clang-14 libclang-rt-14-dev llvm-14
-  g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64 nsis
   dpkg-dev file desktop-file-utils appstream man-db xvfb xdotool imagemagick)
 
+# The test command's own, installed where the archive serves them, else
+# skipped with a warning: the 32-bit Wine loader, with which wineboot makes
+# WoW64 prefixes (as most users have them) and 32-bit Windows programs run:
+# the 32-bit build's tests and the 32-bit installer of the checks against Wine.
+HW_OPTIONAL_PACKAGES=(wine32:i386)
+
+hw_installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+
 hw_install_packages() {
-  local missing=()
+  local missing=() package
   for package in "${HW_PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-      missing+=("$package")
+    hw_installed "$package" || missing+=("$package")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   if [ "$(id -u)" -ne 0 ]; then
@@ -38,8 +48,78 @@ hw_install_packages() {
     exit 1
   fi
   echo "Installing ${missing[*]}..." >&2
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+  hw_apt_update
+  hw_apt_install "${missing[@]}" >/dev/null
+}
+
+# Never fails: what cannot be installed is named, with what it costs.
+hw_install_optional_packages() {
+  local optional=() package
+  for package in "${HW_OPTIONAL_PACKAGES[@]}"; do
+    hw_installed "$package" || optional+=("$package")
+  done
+  [ ${#optional[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "WARNING: ${optional[*]} is not installed, so the tests of 32-bit Windows programs" \
+      "are skipped; to run them (as root): dpkg --add-architecture i386 &&" \
+      "apt-get update && apt-get install -y ${optional[*]}" >&2
+    return 0
+  fi
+  if ! dpkg --print-foreign-architectures | grep -qx i386 && ! dpkg --add-architecture i386; then
+    echo "WARNING: dpkg cannot add the i386 architecture, so the tests of 32-bit Windows" \
+      "programs are skipped" >&2
+    return 0
+  fi
+  hw_apt_update
+  for package in "${optional[@]}"; do
+    hw_install_optional "$package"
+  done
+}
+
+# Waits for other package managers instead of failing on their lock; -q so
+# that a failure names the unmet dependencies.
+hw_apt_install() {
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q -o DPkg::Lock::Timeout=300 "$@"
+}
+
+# A mirror in the middle of a sync serves some indexes short ("File has
+# unexpected size ... Mirror sync in progress?"); what the other indexes hold
+# still installs, so a failed update is reported, not fatal.
+hw_apt_update() {
+  local log
+  log=$(mktemp)
+  if ! apt-get update -qq -o Acquire::Retries=3 -o DPkg::Lock::Timeout=300 >"$log" 2>&1; then
+    echo "WARNING: apt-get update failed; installing from the indexes it could fetch:" >&2
+    grep -E '^[EW]: ' "$log" | sed 's/^/  /' >&2 || true
+  fi
+  rm -f "$log"
+}
+
+# Installs $1, else says why not and goes on. Without the security archive's
+# index for i386, the i386 libraries cannot have the versions of their amd64
+# twins taken from that archive (a Multi-Arch library has one version on every
+# architecture); the second try resolves against the main archive's versions,
+# which is enough unless the host already has a library from the security
+# archive (installed packages are never downgraded).
+hw_install_optional() {
+  local log pin
+  log=$(mktemp)
+  pin=$(mktemp)
+  if hw_apt_install "$1" >"$log" 2>&1; then
+    rm -f "$log" "$pin"
+    return 0
+  fi
+  { cat /etc/apt/preferences 2>/dev/null || true
+    printf '\nPackage: *\nPin: release l=Debian-Security\nPin-Priority: 100\n'; } >"$pin"
+  if hw_apt_install -o Dir::Etc::Preferences="$pin" "$1" >"$log" 2>&1; then
+    echo "WARNING: $1 installed with the libraries of the main archive: the security" \
+      "archive's index for its architecture could not be fetched" >&2
+  else
+    echo "WARNING: $1 could not be installed, so the tests of 32-bit Windows programs" \
+      "are skipped. apt-get says:" >&2
+    grep -E "Depends:|^E: " "$log" | sed 's/^ */  /' | head -n 12 >&2 || true
+  fi
+  rm -f "$log" "$pin"
 }
 
 hw_build() {

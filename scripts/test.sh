@@ -4,6 +4,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 hw_install_packages
+hw_install_optional_packages
 hw_build
 ctest --test-dir "$HW_BUILD" --output-on-failure -j "$(nproc)"
 
@@ -37,3 +38,4 @@ fi
 "$(dirname "${BASH_SOURCE[0]}")/check-wine-prefix.sh"
 "$(dirname "${BASH_SOURCE[0]}")/check-wine-fix.sh"
 "$(dirname "${BASH_SOURCE[0]}")/check-windows-cli.sh"
+"$(dirname "${BASH_SOURCE[0]}")/check-wine-installer.sh"
