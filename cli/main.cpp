@@ -20,6 +20,10 @@ int main(int argc, char** argv) {
   using namespace hw::cli;
   // The report's date and time follow the user's locale, as the window's do.
   std::setlocale(LC_TIME, "");
+  // The streams buffer on their own instead of through C's stdio, which
+  // MinGW's runtime writes a character at a time (each a console query
+  // under Wine). Nothing here writes through stdio.
+  std::ios::sync_with_stdio(false);
   std::vector<std::string> args(argv + 1, argv + argc);
   ParsedCommand command;
   try {

@@ -1,5 +1,6 @@
 #include "registry/NTRegistry.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/Text.h"
@@ -28,16 +29,25 @@ bool namesNoKey(std::string_view path) {
 }
 
 // Names at indices 0 to count-1 whose enumeration succeeds, in index order.
+// The names of a key's subkeys or values; the buffer starts at the longest
+// name the caller knows of (0 when it asked for none) and grows on demand.
 std::vector<std::string> enumNames(platform::RegistryApi& api, HKEY key, DWORD count, DWORD maxLen,
                                    bool values) {
+  // A name of 16383 UTF-16 units takes at most three times as many bytes.
+  constexpr std::size_t kLongestName = 3 * 16383 + 1;
   std::vector<std::string> names;
   names.reserve(count);
-  std::vector<char> buffer(std::size_t{maxLen} + 1);
-  for (DWORD i = 0; i < count; ++i) {
+  std::vector<char> buffer(std::max<std::size_t>(std::size_t{maxLen} + 1, 256));
+  for (DWORD i = 0; i < count;) {
     DWORD len = static_cast<DWORD>(buffer.size());
     LSTATUS status = values ? api.RegEnumValueA(key, i, buffer.data(), &len)
                             : api.RegEnumKeyExA(key, i, buffer.data(), &len);
+    if (status == ERROR_MORE_DATA && buffer.size() < kLongestName) {
+      buffer.resize(std::min(buffer.size() * 4, kLongestName));
+      continue;
+    }
     if (status == ERROR_SUCCESS) names.emplace_back(buffer.data(), len);
+    ++i;
   }
   return names;
 }
@@ -210,8 +220,8 @@ bool TNTRegistry::ValueExists(const std::string& name) {
 }
 
 bool TNTRegistry::HasSubKeys() {
-  TRegKeyInfo info;
-  return GetKeyInfo(info) && info.NumSubKeys > 0;
+  DWORD subKeys = 0, values = 0;
+  return GetKeyCounts(subKeys, values) && subKeys > 0;
 }
 
 bool TNTRegistry::KeyInfoAt(HKEY key, TRegKeyInfo& info) {
@@ -231,18 +241,43 @@ bool TNTRegistry::KeyInfoAt(HKEY key, TRegKeyInfo& info) {
 
 bool TNTRegistry::GetKeyInfo(TRegKeyInfo& info) { return KeyInfoAt(currentKey_.get(), info); }
 
+bool TNTRegistry::GetKeyTime(FILETIME& time) {
+  time = FILETIME{};
+  if (!currentKey_) return false;
+  return api_.RegQueryInfoKeyA(currentKey_.get(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                               &time) == ERROR_SUCCESS;
+}
+
+bool TNTRegistry::GetKeyCounts(DWORD& subKeys, DWORD& values) {
+  subKeys = values = 0;
+  if (!currentKey_) return false;
+  return api_.RegQueryInfoKeyA(currentKey_.get(), &subKeys, nullptr, &values, nullptr, nullptr,
+                               nullptr) == ERROR_SUCCESS;
+}
+
+bool TNTRegistry::CountAt(HKEY key, bool values, DWORD& count) {
+  count = 0;
+  if (key == nullptr) return false;
+  LSTATUS status = values
+                       ? api_.RegQueryInfoKeyA(key, nullptr, nullptr, &count, nullptr, nullptr, nullptr)
+                       : api_.RegQueryInfoKeyA(key, &count, nullptr, nullptr, nullptr, nullptr, nullptr);
+  return status == ERROR_SUCCESS;
+}
+
+// Only the count is asked for: on Windows the longest name costs a pass over
+// all names, and the enumeration grows its buffer when a name is longer.
 void TNTRegistry::GetKeyNames(std::vector<std::string>& names) {
   names.clear();
-  TRegKeyInfo info;
-  if (!GetKeyInfo(info)) return;
-  names = enumNames(api_, currentKey_.get(), info.NumSubKeys, info.MaxSubKeyLen, false);
+  DWORD count = 0;
+  if (!CountAt(currentKey_.get(), false, count)) return;
+  names = enumNames(api_, currentKey_.get(), count, 0, false);
 }
 
 void TNTRegistry::ValueNamesAt(HKEY key, std::vector<std::string>& names) {
   names.clear();
-  TRegKeyInfo info;
-  if (!KeyInfoAt(key, info)) return;
-  names = enumNames(api_, key, info.NumValues, info.MaxValueLen, true);
+  DWORD count = 0;
+  if (!CountAt(key, true, count)) return;
+  names = enumNames(api_, key, count, 0, true);
 }
 
 void TNTRegistry::GetValueNames(std::vector<std::string>& names) {

@@ -66,7 +66,12 @@ class TNTRegistry {
   bool ValueExists(const std::string& name);
   bool HasSubKeys();
 
+  // Everything about the current key. The longest lengths cost a pass over the
+  // key's names and string data on Windows: callers that need only the time
+  // or the counts ask for those.
   bool GetKeyInfo(TRegKeyInfo& info);
+  bool GetKeyTime(FILETIME& time);
+  bool GetKeyCounts(DWORD& subKeys, DWORD& values);
   void GetKeyNames(std::vector<std::string>& names);
   void GetValueNames(std::vector<std::string>& names);
 
@@ -116,6 +121,8 @@ class TNTRegistry {
   HKEY BaseFor(std::string_view key, std::string& path) const;
   TKeyHandle OpenHandle(HKEY base, const std::string& path, bool canCreate);
   bool KeyInfoAt(HKEY key, TRegKeyInfo& info);
+  // The number of subkeys (or values), nothing else.
+  bool CountAt(HKEY key, bool values, DWORD& count);
   void SetCurrent(TKeyHandle handle, const std::string& key);
   // The key's path below RootKey, split into its components.
   std::vector<std::string_view> FullPath(std::string_view key, std::string& storage) const;

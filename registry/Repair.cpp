@@ -110,8 +110,8 @@ bool DeleteSubtree(platform::RegistryApi& api, HKEY base, const std::string& pat
 }
 
 bool KeyIsEmpty(TNTRegistry& reg) {
-  TRegKeyInfo info;
-  return reg.GetKeyInfo(info) && info.NumSubKeys == 0 && info.NumValues == 0;
+  DWORD subKeys = 0, values = 0;
+  return reg.GetKeyCounts(subKeys, values) && subKeys == 0 && values == 0;
 }
 
 }  // namespace

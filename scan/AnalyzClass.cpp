@@ -116,9 +116,9 @@ void TAnalyzClass::Analyze() {
 }
 
 bool TAnalyzClass::FormatKeyDate(TNTRegistry& reg) {
-  TRegKeyInfo info;
-  if (!reg.GetKeyInfo(info)) return false;
-  std::optional<std::string> text = FormatFileTime(info.FileTime);
+  FILETIME time{};
+  if (!reg.GetKeyTime(time)) return false;
+  std::optional<std::string> text = FormatFileTime(time);
   KeyDate = text ? *text : "unknown";
   return text.has_value();
 }

@@ -87,15 +87,15 @@ void TAnalyzClass::AnalyzeKeyTree(HKEY root, const std::string& path, bool& subt
 
   // The empty test reports this key's own write time, read while it is open.
   const bool emptyTest = Applies(acEmptyKeys, rootCategories);
-  std::optional<TRegKeyInfo> ownInfo;
+  std::optional<FILETIME> ownTime;
   if (emptyTest && noValues) {
-    TRegKeyInfo info;
-    if (reg.GetKeyInfo(info)) ownInfo = info;
+    FILETIME time{};
+    if (reg.GetKeyTime(time)) ownTime = time;
   }
 
-  if (reg.HasSubKeys()) {
-    std::vector<std::string> names;
-    reg.GetKeyNames(names);
+  std::vector<std::string> names;
+  reg.GetKeyNames(names);
+  if (!names.empty()) {
     // Told apart while this key is open, so each test resolves one name only.
     std::vector<bool> links(names.size());
     for (std::size_t i = 0; i < names.size(); ++i)
@@ -123,8 +123,8 @@ void TAnalyzClass::AnalyzeKeyTree(HKEY root, const std::string& path, bool& subt
     if (noValues && subtreeEmpty && !Excluded(acEmptyKeys, "\\" + currentPath + "\\")) {
       KeyPath = currentPath;
       KeyWritable = writable;
-      if (ownInfo) {
-        std::optional<std::string> date = FormatFileTime(ownInfo->FileTime);
+      if (ownTime) {
+        std::optional<std::string> date = FormatFileTime(*ownTime);
         KeyDate = date ? *date : "unknown";
       }
       ValueName.clear();
