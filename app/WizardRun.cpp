@@ -219,12 +219,29 @@ bool TWizardRun::CheckBackupFile(TFormRegFix& form, bool& createAfresh) {
                         form.InterfaceText(kTextCancel)};
     question.Icon = TUserDlgIcon::icWarning;
     switch (question.Execute()) {
-      case 0: createAfresh = false; break;
+      case 0:
+        createAfresh = false;
+        if (!CanAppendTo(form, file)) return false;
+        break;
       case 1: createAfresh = true; break;
       default: return false;  // cancelled, or the box closed otherwise
     }
   }
   return true;
+}
+
+bool TWizardRun::CanAppendTo(TFormRegFix& form, const fs::path& file) {
+  // Adding to what is no REGEDIT4 file would lose its content.
+  std::string refusal;
+  try {
+    refusal = AppendRefusal(file);
+  } catch (const std::exception& error) {
+    refusal = error.what();
+  }
+  if (refusal.empty()) return true;
+  Dialogs::ShowMessage(&form, QString::fromStdString(refusal));
+  form.EUndoFile->setFocus();
+  return false;
 }
 
 void TWizardRun::Repair(TFormRegFix& form, bool backupOn, bool createAfresh) {

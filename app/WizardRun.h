@@ -7,6 +7,7 @@
 // of it runs.
 
 #include <QString>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -49,6 +50,8 @@ class TWizardRun : public TWizardWork {
   void Search(TFormRegFix& form);
   // The Fix_it checks; false when the run must not start (the page stays).
   bool CheckBackupFile(TFormRegFix& form, bool& createAfresh);
+  // Whether the backup may be added to file; says why not.
+  bool CanAppendTo(TFormRegFix& form, const std::filesystem::path& file);
   void Repair(TFormRegFix& form, bool backupOn, bool createAfresh);
   // After a run that must not be kept: the prefix as it is on disk again.
   // listsChanged: the run took entries off the lists that are back now.

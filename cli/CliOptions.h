@@ -29,7 +29,7 @@ struct UpdateOptions {
 struct FixOptions {
   ScanOptions scan;
   std::vector<std::string> searchFolders;  // for moved files
-  std::string backup;                      // the backup file, created afresh
+  std::string backup;                      // the backup file, added to when it exists
   bool noBackup = false;
   bool dryRun = false;
 };

@@ -6,6 +6,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "app/settings/SettingsStore.h"
 #include "cli/JsonLines.h"
 #include "lang/TextSource.h"
 #include "platform/EventPump.h"
@@ -13,10 +14,9 @@
 #include "repair/RepairRun.h"
 #include "results/CategoryTable.h"
 #include "results/ReportIntake.h"
-#include "search/MovedFileSearch.h"
-#include "app/settings/SettingsStore.h"
-#include "search/SearchFolders.h"
 #include "scan/AnalyzClass.h"
+#include "search/MovedFileSearch.h"
+#include "search/SearchFolders.h"
 
 namespace hw::cli {
 
@@ -46,7 +46,8 @@ void FindMovedFiles(const FixOptions& options, CategoryTable& table, platform::R
                     platform::FileSystem& files, const TextSource& texts, std::ostream& err,
                     bool showProgress) {
   TSettings stored = TSettings::Fresh(ExecutableFolder().string());
-  TSettingsStore(TSettingsLocation{api, nullptr, {}}, ExecutableFolder().string()).LoadSettings(stored);
+  TSettingsStore(TSettingsLocation{api, nullptr, {}}, ExecutableFolder().string())
+      .LoadSettings(stored);
   std::vector<std::string> folders =
       options.searchFolders.empty() ? stored.SearchPaths : options.searchFolders;
   FillDefaultSearchPaths(folders, files);
@@ -115,6 +116,21 @@ ExitStatus RunFix(const FixOptions& options, std::ostream& out, std::ostream& er
     return kError;
   }
 
+  if (!options.dryRun && !options.noBackup) {
+    // Before the scan: a file that is no backup of ours stops the run at once.
+    std::string refusal;
+    try {
+      refusal = AppendRefusal(options.backup);
+    } catch (const std::exception& error) {
+      refusal = error.what();
+    }
+    if (!refusal.empty()) {
+      err << "hivewarden-cli: " << refusal << "\nhivewarden-cli: " << target->FailedRunText()
+          << "\n";
+      return kError;
+    }
+  }
+
   platform::RegistryApi& api = target->Api();
   platform::FileSystem& files = target->Files();
   std::array<TAnalyzSet, kCategoryCount> exclusionSets;
@@ -140,7 +156,8 @@ ExitStatus RunFix(const FixOptions& options, std::ostream& out, std::ostream& er
   StreamMessages messages(err);
   platform::EventPump pump;
   TRepairRun run(api, table, pump, messages);
-  const TBackupSettings backup{!options.noBackup, options.backup, true};
+  // An existing backup keeps its blocks after the new ones, as "append" in the window.
+  const TBackupSettings backup{!options.noBackup, options.backup, false};
   std::int32_t repaired = 0;
   try {
     repaired = run.RepairAll(backup);

@@ -77,7 +77,8 @@ int hexDigit(char c) {
   return -1;
 }
 
-// "\"text\"" with \\ and \" escapes, from line[pos]; pos ends past the quote.
+// "\"text\"" with the editor's escapes \\, \", \n and \r, from line[pos];
+// pos ends past the quote.
 std::string readQuoted(std::string_view line, std::size_t& pos) {
   if (pos >= line.size() || line[pos] != '"') fail("no opening quote");
   std::string out;
@@ -88,8 +89,14 @@ std::string readQuoted(std::string_view line, std::size_t& pos) {
       return out;
     }
     if (c == '\\') {
-      if (++pos >= line.size() || (line[pos] != '\\' && line[pos] != '"')) fail("unknown escape");
+      if (++pos >= line.size()) fail("unknown escape");
       c = line[pos];
+      if (c == 'n')
+        c = '\n';
+      else if (c == 'r')
+        c = '\r';
+      else if (c != '\\' && c != '"')
+        fail("unknown escape");
     }
     out += c;
   }
@@ -192,17 +199,16 @@ void compare(const platform::SingleByteCodePage* page, const Recorded& r, const 
   if (!b.hasValue) fail("value line missing");
   if (decode(page, b.name) != r.name) fail("value name");
   const bool text = r.type == REG_SZ || r.type == REG_EXPAND_SZ || r.type == REG_MULTI_SZ;
-  std::string data = text ? decode(page, b.data) : b.data;
-  std::string expected = r.data;
   if (b.type != r.type) fail("type");
-  if (b.quoted) {
-    // The quoted form holds the text up to its first zero; only zeros may follow.
-    std::size_t zero = expected.find('\0');
-    if (zero != std::string::npos) {
-      if (expected.find_first_not_of('\0', zero) != std::string::npos) fail("text after a zero");
-      expected.resize(zero);
-    }
+  std::string data = b.data;
+  if (text) {
+    // As the editor stores it: a zero added unless the last byte is one (a
+    // quoted text always gets one), then the code page's text in UTF-16.
+    if (b.quoted && data.find('\0') != std::string::npos) fail("a zero in a quoted text");
+    if (b.quoted || (!data.empty() && data.back() != '\0')) data += '\0';
+    data = platform::utf8ToUtf16(decode(page, data));
   }
+  const std::string& expected = r.data;
   if (data != expected) fail("data");
 }
 
@@ -227,6 +233,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     r.type = input.ConsumeBool() ? kTypes[input.ConsumeIntegralInRange<std::size_t>(0, 6)]
                                  : input.ConsumeIntegral<DWORD>();
     r.data = input.ConsumeRandomLengthString(200);
+    // Strings as the registry stores them; now and then not whole or unterminated.
+    if ((r.type == REG_SZ || r.type == REG_EXPAND_SZ || r.type == REG_MULTI_SZ) &&
+        input.ConsumeBool())
+      r.data = platform::utf8ToUtf16(r.data) + std::string(2, '\0');
     // Names reach the writer through C strings: they hold no zero.
     if (r.keyPath.find('\0') != std::string::npos || r.name.find('\0') != std::string::npos)
       continue;

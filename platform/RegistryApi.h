@@ -1,5 +1,5 @@
 #pragma once
-// The ten registry calls the program makes, with the semantics of the Windows
+// The registry calls the program makes, with the semantics of the Windows
 // API: status codes (ERROR_SUCCESS on success), predefined roots, access masks,
 // names compared without regard to case, enumeration by index in a stable
 // order. Only the arguments the program passes are kept; the Windows backend
@@ -37,6 +37,10 @@ class RegistryApi {
   // data may be null to ask for type and size only; size is in/out.
   virtual LSTATUS RegQueryValueExA(HKEY key, const char* valueName, DWORD* type, BYTE* data,
                                    DWORD* size) = 0;
+  // RegQueryValueExA without the conversion: string data as the registry
+  // stores it, UTF-16LE, so that an odd length or a missing terminator shows.
+  virtual LSTATUS RegQueryStoredValueA(HKEY key, const char* valueName, DWORD* type, BYTE* data,
+                                       DWORD* size) = 0;
   virtual LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD type, const BYTE* data,
                                  DWORD size) = 0;
   // Deletes a key that has no subkeys.

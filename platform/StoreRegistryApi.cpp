@@ -243,6 +243,16 @@ LSTATUS StoreRegistryApi::RegEnumValueA(HKEY key, DWORD index, char* name, DWORD
 
 LSTATUS StoreRegistryApi::RegQueryValueExA(HKEY key, const char* valueName, DWORD* type, BYTE* data,
                                            DWORD* size) {
+  return queryValue(key, valueName, type, data, size, true);
+}
+
+LSTATUS StoreRegistryApi::RegQueryStoredValueA(HKEY key, const char* valueName, DWORD* type,
+                                               BYTE* data, DWORD* size) {
+  return queryValue(key, valueName, type, data, size, false);
+}
+
+LSTATUS StoreRegistryApi::queryValue(HKEY key, const char* valueName, DWORD* type, BYTE* data,
+                                     DWORD* size, bool convert) {
   KeyNode* node = nullptr;
   if (LSTATUS status = keyWithRights(key, KEY_QUERY_VALUE, node)) return status;
   if (data && !size) return ERROR_INVALID_PARAMETER;
@@ -250,10 +260,10 @@ LSTATUS StoreRegistryApi::RegQueryValueExA(HKEY key, const char* valueName, DWOR
   if (!value) return ERROR_FILE_NOT_FOUND;
   if (type) *type = value->type;
   if (!data) {
-    if (size) *size = static_cast<DWORD>(callerDataLength(*value));
+    if (size) *size = static_cast<DWORD>(convert ? callerDataLength(*value) : value->data.size());
     return ERROR_SUCCESS;
   }
-  std::string bytes = callerData(*value);
+  std::string bytes = convert ? callerData(*value) : value->data;
   DWORD capacity = *size;
   *size = static_cast<DWORD>(bytes.size());
   if (bytes.size() > capacity) return ERROR_MORE_DATA;

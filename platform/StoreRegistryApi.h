@@ -28,6 +28,8 @@ class StoreRegistryApi final : public RegistryApi {
   LSTATUS RegEnumValueA(HKEY key, DWORD index, char* name, DWORD* nameLen) override;
   LSTATUS RegQueryValueExA(HKEY key, const char* valueName, DWORD* type, BYTE* data,
                            DWORD* size) override;
+  LSTATUS RegQueryStoredValueA(HKEY key, const char* valueName, DWORD* type, BYTE* data,
+                               DWORD* size) override;
   LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD type, const BYTE* data,
                          DWORD size) override;
   LSTATUS RegDeleteKeyA(HKEY key, const char* subKey) override;
@@ -47,6 +49,9 @@ class StoreRegistryApi final : public RegistryApi {
   // The key behind a handle opened with at least the `needed` rights.
   LSTATUS keyWithRights(HKEY key, REGSAM needed, KeyNode*& node);
   LSTATUS checkAccess(const KeyNode& node, REGSAM wanted) const;
+  // The two value queries; convert: strings in UTF-8 rather than as stored.
+  LSTATUS queryValue(HKEY key, const char* valueName, DWORD* type, BYTE* data, DWORD* size,
+                     bool convert);
   // The key subKey names below key, every component but the last followed:
   // a link at the end is the link itself.
   LSTATUS keyItself(HKEY key, const char* subKey, KeyNode*& node);

@@ -62,6 +62,28 @@ std::vector<std::string> enumNames(platform::RegistryApi& api, HKEY key, DWORD c
 
 }  // namespace
 
+bool IsSymbolicLink(platform::RegistryApi& api, HKEY base, const std::string& path,
+                    std::string* target) {
+  HKEY opened = nullptr;
+  if (api.RegOpenLinkKeyA(base, path.c_str(), KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+    return false;
+  TKeyHandle link(api, opened);
+  constexpr const char* kLinkValue = "SymbolicLinkValue";
+  DWORD type = REG_NONE;
+  DWORD size = 0;
+  if (api.RegQueryStoredValueA(opened, kLinkValue, &type, nullptr, &size) != ERROR_SUCCESS ||
+      type != REG_LINK)
+    return false;
+  if (target != nullptr) {
+    target->assign(size, '\0');
+    BYTE spare = 0;
+    api.RegQueryStoredValueA(opened, kLinkValue, &type,
+                             size ? reinterpret_cast<BYTE*>(target->data()) : &spare, &size);
+    target->resize(size);
+  }
+  return true;
+}
+
 TRegDataKind DataKindFromType(DWORD type) {
   switch (type) {
     case REG_SZ: return dkString;
@@ -190,6 +212,9 @@ bool TNTRegistry::DeleteKey(const std::string& key) {
 }
 
 bool TNTRegistry::DeleteTree(HKEY base, const std::string& path, int depth) {
+  // Opening a link would reach the key it points at, and empty that one.
+  if (IsSymbolicLink(api_, base, path))
+    return api_.RegDeleteKeyA(base, path.c_str()) == ERROR_SUCCESS;
   if (TKeyHandle key = OpenHandle(base, path, false); key && depth < kMaxDepth) {
     TRegKeyInfo info;
     if (KeyInfoAt(key.get(), info)) {

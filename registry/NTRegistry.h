@@ -36,6 +36,11 @@ struct TRegKeyInfo {
   FILETIME FileTime{};
 };
 
+// Whether path below base is a symbolic link itself (its last component not
+// followed); target, when given, receives the link's SymbolicLinkValue as stored.
+bool IsSymbolicLink(platform::RegistryApi& api, HKEY base, const std::string& path,
+                    std::string* target = nullptr);
+
 class TNTRegistry {
  public:
   // Does not take ownership; api must outlive the object.
@@ -60,6 +65,8 @@ class TNTRegistry {
   bool CreateKey(const std::string& key);
   void CloseKey();
   // Deletes the key with its whole subtree; the result is that of the key itself.
+  // A symbolic link, the key itself or one below it, is removed as a link:
+  // the key it points at keeps its subkeys.
   bool DeleteKey(const std::string& key);
   bool DeleteValue(const std::string& name);
   bool KeyExists(const std::string& key);
@@ -98,7 +105,8 @@ class TNTRegistry {
   // subkeys to newKey, then deletes oldKey when deleteOld is set. Does nothing
   // and returns false unless oldKey exists, newKey does not and does not lie
   // below oldKey. A copy that cannot be completed is removed again and the
-  // source is left as it was. The current key is not changed.
+  // source is left as it was. The current key is not changed. A link is read
+  // through, as opening it does; deleting it removes the link only.
   bool MoveKey(const std::string& oldKey, const std::string& newKey, bool deleteOld);
 
  protected:

@@ -1,6 +1,5 @@
 #include "registry/RegExport.h"
 
-
 #include <cstdio>
 #include <string>
 #include <system_error>
@@ -65,7 +64,46 @@ std::string LinesAfterHeader(std::string_view text) {
   return out;
 }
 
+// Why a file's text cannot take blocks in front of its own; empty when it can.
+std::string NotRegedit4(std::string_view text) {
+  if (text.empty()) return {};
+  if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF")
+    return "it is UTF-16 text, as the registry editor's newer export format writes it";
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") return "it begins with a byte-order mark";
+  if (!IsHeaderLine(text.substr(0, text.find('\n')))) return "its first line is not REGEDIT4";
+  return {};
+}
+
+std::string RefusalText(const fs::path& file, const std::string& text) {
+  const std::string why = NotRegedit4(text);
+  if (why.empty()) return {};
+  return file.string() + " is not a REGEDIT4 file (" + why +
+         "); new backups are only added to one. It was left as it is: choose another file, or "
+         "replace it.";
+}
+
+// A value's refusal naming its key.
+EBackupText InKey(const std::string& rootName, const std::string& keyPath,
+                  const EBackupText& refused) {
+  return EBackupText("In the key \"" + rootName + NormaliseKeyPath(keyPath) +
+                     "\": " + refused.what());
+}
+
 bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != text.npos; }
+
+// Bytes a quoted string cannot carry through the registry editor unchanged.
+bool HasControlByte(std::string_view bytes) {
+  for (char c : bytes)
+    if (static_cast<unsigned char>(c) < 0x20) return true;
+  return false;
+}
+
+std::string HexPrefix(DWORD type) {
+  if (type == REG_BINARY) return "hex:";
+  char prefix[24];
+  std::snprintf(prefix, sizeof prefix, "hex(%x):", static_cast<unsigned>(type));
+  return prefix;
+}
 
 }  // namespace
 
@@ -121,18 +159,30 @@ std::string TRegBlockFormat::Encode(std::string_view utf8, const char* what) con
 }
 
 TRegBlock TRegBlockFormat::Key(const std::string& rootName, const std::string& keyPath) const {
-  if (HasLineBreak(keyPath))
+  if (HasLineBreak(keyPath) || keyPath.find('\0') != std::string::npos)
     throw EBackupText("The key \"" + keyPath +
-                      "\" holds a line break; the entry was left as it is.");
+                      "\" holds a line break or a NUL character, which the registry editor "
+                      "cannot import; the entry was left as it is.");
   return {"[" + rootName + Encode(NormaliseKeyPath(keyPath), "key") + "]", {}};
 }
 
 std::string TRegBlockFormat::NamePart(const std::string& valueName, bool blankIsDefault) const {
   if (valueName.empty() || (blankIsDefault && valueName == " ")) return "@=";
-  if (HasLineBreak(valueName))
-    throw EBackupText("The value name \"" + valueName +
-                      "\" holds a line break; the entry was left as it is.");
-  return "\"" + Encode(EscapeRegText(valueName), "value name") + "\"=";
+  if (valueName.find('\0') != std::string::npos)
+    throw EBackupText("The value name \"" + valueName.substr(0, valueName.find('\0')) +
+                      "\" holds a NUL character, which the registry editor cannot import; the "
+                      "entry was left as it is.");
+  // The editor reads \n and \r in a name as the line breaks they stand for.
+  std::string escaped;
+  for (char c : EscapeRegText(valueName)) {
+    if (c == '\n')
+      escaped += "\\n";
+    else if (c == '\r')
+      escaped += "\\r";
+    else
+      escaped += c;
+  }
+  return "\"" + Encode(escaped, "value name") + "\"=";
 }
 
 TRegBlock TRegBlockFormat::Entry(const std::string& rootName, const std::string& keyPath,
@@ -145,10 +195,12 @@ TRegBlock TRegBlockFormat::Entry(const std::string& rootName, const std::string&
       if (data == "-") {
         block.ValueLine = NamePart(valueName) + "-";
       } else {
-        if (HasLineBreak(data))
-          throw EBackupText("The text of \"" + valueName +
-                            "\" holds a line break; the entry was left as it is.");
-        block.ValueLine = NamePart(valueName) + "\"" + Encode(EscapeRegText(data), "text") + "\"";
+        const std::string bytes = Encode(data, "text");
+        // Line breaks and other control characters go in the hex form, which
+        // the editor takes byte for byte (its terminating zero included).
+        block.ValueLine = HasControlByte(bytes)
+                              ? NamePart(valueName) + HexPrefix(REG_SZ) + HexBytes(bytes + '\0')
+                              : NamePart(valueName) + "\"" + EscapeRegText(bytes) + "\"";
       }
       break;
     case dkInteger:
@@ -166,52 +218,52 @@ TRegBlock TRegBlockFormat::Value(const std::string& rootName, const std::string&
                                  const std::string& valueName, DWORD type,
                                  std::string_view data) const {
   TRegBlock block = Key(rootName, keyPath);
+  try {
+    block.ValueLine = ValueLine(valueName, type, data);
+  } catch (const EBackupText& refused) {
+    throw InKey(rootName, keyPath, refused);
+  }
+  return block;
+}
+
+std::string TRegBlockFormat::ValueLine(const std::string& valueName, DWORD type,
+                                       std::string_view data) const {
   // A value named by one blank is its own value, not the default one.
   std::string line = NamePart(valueName, false);
-  switch (type) {
-    case REG_SZ: {
-      const std::size_t end = data.find('\0');
-      if (end != std::string_view::npos &&
-          data.find_first_not_of('\0', end) != std::string_view::npos) {
-        // Text after an inner zero would be lost in the quoted form.
-        line += "hex(1):" + HexBytes(Encode(data, "text"));
-        break;
-      }
-      const std::string_view text = data.substr(0, end);
-      if (HasLineBreak(text))
-        throw EBackupText("The text of \"" + valueName +
-                          "\" holds a line break; the entry was left as it is.");
-      line += "\"" + Encode(EscapeRegText(text), "text") + "\"";
-      break;
-    }
-    case REG_EXPAND_SZ:
-    case REG_MULTI_SZ: {
-      // REGEDIT4 hex(2) and hex(7) data are text in the code page, zeros kept;
-      // the editor turns them back into the registry's own strings.
-      char prefix[16];
-      std::snprintf(prefix, sizeof prefix, "hex(%x):", static_cast<unsigned>(type));
-      line += prefix + HexBytes(Encode(data, "text"));
-      break;
-    }
-    case REG_DWORD:
-      if (data.size() == 4) {
-        const auto* b = reinterpret_cast<const unsigned char*>(data.data());
-        line += DwordText(b[0] | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
-                          (std::uint32_t{b[3]} << 24));
-        break;
-      }
-      [[fallthrough]];
-    default: {
-      char prefix[24];
-      if (type == REG_BINARY)
-        std::snprintf(prefix, sizeof prefix, "hex:");
-      else
-        std::snprintf(prefix, sizeof prefix, "hex(%x):", static_cast<unsigned>(type));
-      line += prefix + HexBytes(data);
-    }
+  if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
+    line += StringData(valueName, type, data);
+  } else if (type == REG_DWORD && data.size() == 4) {
+    const auto* b = reinterpret_cast<const unsigned char*>(data.data());
+    line += DwordText(b[0] | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
+                      (std::uint32_t{b[3]} << 24));
+  } else {
+    // Every other type and size, REG_NONE and REG_LINK values included, byte for byte.
+    line += HexPrefix(type) + HexBytes(data);
   }
-  block.ValueLine = std::move(line);
-  return block;
+  return line;
+}
+
+std::string TRegBlockFormat::StringData(const std::string& valueName, DWORD type,
+                                        std::string_view utf16) const {
+  if (utf16.empty()) return HexPrefix(type);
+  // The editor turns hex(1), hex(2) and hex(7) data from the code page into
+  // UTF-16 and adds a zero unless the last byte is one; a quoted text gets a
+  // zero too. So only whole UTF-16 text ending in a zero comes back unchanged.
+  if (utf16.size() % 2 != 0 || utf16[utf16.size() - 1] != '\0' || utf16[utf16.size() - 2] != '\0')
+    throw EBackupText("The data of \"" + valueName +
+                      "\" is a text without its terminating zero (or of odd length), which the "
+                      "registry editor cannot restore exactly; the entry was left as it is.");
+  const std::string utf8 = platform::utf16ToUtf8(utf16);
+  if (platform::utf8ToUtf16(utf8) != utf16)
+    throw EBackupText("The data of \"" + valueName +
+                      "\" is no valid UTF-16 text and would not be restored; the entry was left "
+                      "as it is.");
+  const std::string bytes = Encode(utf8, "text");
+  const std::string_view text(bytes.data(), bytes.size() - 1);
+  if (type == REG_SZ && !HasControlByte(text)) return "\"" + EscapeRegText(text) + "\"";
+  // Inner zeros, line breaks, expandable and multi-strings: the code page's
+  // bytes, zeros kept.
+  return HexPrefix(type) + HexBytes(bytes);
 }
 
 TRegBackup::TRegBackup(fs::path file, bool createAfresh, TRegBlockFormat format,
@@ -221,16 +273,21 @@ TRegBackup::TRegBackup(fs::path file, bool createAfresh, TRegBlockFormat format,
 bool TRegBlockFormat::ReadValue(platform::RegistryApi& api, HKEY key, const std::string& rootName,
                                 const std::string& keyPath, const std::string& valueName,
                                 TRegBlock& block) const {
+  try {
+    NamePart(valueName);  // a name that C strings cannot carry is refused, not misread
+  } catch (const EBackupText& refused) {
+    throw InKey(rootName, keyPath, refused);
+  }
   DWORD type = REG_NONE;
   DWORD size = 0;
   if (key == nullptr ||
-      api.RegQueryValueExA(key, valueName.c_str(), &type, nullptr, &size) != ERROR_SUCCESS)
+      api.RegQueryStoredValueA(key, valueName.c_str(), &type, nullptr, &size) != ERROR_SUCCESS)
     return false;
   std::string data(size, '\0');
   BYTE spare = 0;
-  if (api.RegQueryValueExA(key, valueName.c_str(), &type,
-                           size ? reinterpret_cast<BYTE*>(data.data()) : &spare,
-                           &size) != ERROR_SUCCESS)
+  if (api.RegQueryStoredValueA(key, valueName.c_str(), &type,
+                               size ? reinterpret_cast<BYTE*>(data.data()) : &spare,
+                               &size) != ERROR_SUCCESS)
     return false;
   data.resize(size);
   block = Value(rootName, keyPath, valueName, type, data);
@@ -284,6 +341,13 @@ bool TRegBackup::CanWrite() {
     messages_.ShowMessage(file_.string() + " is a folder; the backup needs a file name.");
     return false;
   }
+  std::string old;
+  if (!createAfresh_ && platform::ReadWholeFile(file_, old)) {
+    if (const std::string refusal = RefusalText(file_, old); !refusal.empty()) {
+      messages_.ShowMessage(refusal);
+      return false;
+    }
+  }
   const std::string temp =
       (file_.parent_path() / ("." + file_.filename().string() + ".XXXXXX")).string();
   try {
@@ -300,6 +364,12 @@ bool TRegBackup::Commit() {
   if (blocks_.empty()) return true;
   std::string old;
   const bool keepOld = !createAfresh_ && platform::ReadWholeFile(file_, old);
+  // What is not a backup of ours is never dropped to make room for one.
+  if (const std::string refusal = keepOld ? RefusalText(file_, old) : std::string();
+      !refusal.empty()) {
+    messages_.ShowMessage(refusal);
+    return false;
+  }
   const std::string text = Compose(keepOld ? &old : nullptr);
 
   std::error_code error;
@@ -321,6 +391,11 @@ bool TRegBackup::Commit() {
   createAfresh_ = false;
   blocks_.clear();
   return true;
+}
+
+std::string AppendRefusal(const fs::path& file) {
+  std::string text;
+  return platform::ReadWholeFile(file, text) ? RefusalText(file, text) : std::string();
 }
 
 bool WriteRegEntry(const fs::path& file, const std::string& rootName, const std::string& keyPath,

@@ -26,7 +26,8 @@ class TBackupMessages {
 };
 
 // A block would not import as what it records: a name or text the backup's
-// code page cannot hold, or a line break inside a line. The entry must then be
+// code page cannot hold, a key name with a line break, a name with a NUL, a
+// string the editor would change, a symbolic link. The entry must then be
 // left as it is.
 class EBackupText : public std::runtime_error {
  public:
@@ -66,11 +67,13 @@ class TRegBlockFormat {
   // dkUnknown gives the key-only block.
   TRegBlock Entry(const std::string& rootName, const std::string& keyPath,
                   const std::string& valueName, const std::string& data, TRegDataKind kind) const;
-  // The block that restores a value as the registry holds it: type and data as
-  // the registry calls return them (strings in UTF-8 with their zeros).
-  // Expandable strings, multi-strings and every other type keep their type in
-  // the hex(n) forms; a string "-" stays a string, a value named " " keeps
-  // its name.
+  // The block that restores a value exactly as the registry stores it (data
+  // as RegQueryStoredValueA returns it: strings in UTF-16LE). Plain strings
+  // are quoted; strings with zeros or control characters, expandable strings,
+  // multi-strings and every other type keep type and bytes in the hex(n)
+  // forms; a string "-" stays a string, a value named " " keeps its name.
+  // Refused: a name with a NUL, and strings the editor would not restore
+  // byte for byte (odd length, no terminating zero, invalid UTF-16).
   TRegBlock Value(const std::string& rootName, const std::string& keyPath,
                   const std::string& valueName, DWORD type, std::string_view data) const;
   // The block of a value of an open key, read through api; false when the
@@ -81,6 +84,8 @@ class TRegBlockFormat {
  private:
   std::string Encode(std::string_view utf8, const char* what) const;
   std::string NamePart(const std::string& valueName, bool blankIsDefault = true) const;
+  std::string ValueLine(const std::string& valueName, DWORD type, std::string_view data) const;
+  std::string StringData(const std::string& valueName, DWORD type, std::string_view utf16) const;
 
   const platform::SingleByteCodePage* page_;
 };
@@ -110,13 +115,16 @@ class TRegBackup {
   const TRegBlock& BlockAt(std::size_t index) const { return blocks_.at(index); }
   void Truncate(std::size_t count) { blocks_.resize(count); }
 
-  // Whether a file can be made in the backup's folder, asked before a run
-  // changes anything; shows the message when not.
+  // Whether a file can be made in the backup's folder and, when blocks are to
+  // be added to an existing file, whether it is a REGEDIT4 file (anything else
+  // would lose its content); asked before a run changes anything, showing the
+  // message when not.
   bool CanWrite();
   // Writes the pending blocks: the new file goes to a temporary name beside
   // the backup and is renamed over it, so a failure leaves the old backup as it
-  // was. False, with the message "Failed to create temporary file ..." shown,
-  // when the temporary file cannot be written; other file errors throw
+  // was. False, with the message shown, when the temporary file cannot be
+  // written ("Failed to create temporary file ...") or blocks were to be added
+  // to a file that is no REGEDIT4 file; other file errors throw
   // platform::FileError. Nothing to write: true.
   bool Commit();
 
@@ -130,6 +138,11 @@ class TRegBackup {
   TBackupMessages& messages_;
   std::vector<TRegBlock> blocks_;
 };
+
+// Why blocks cannot be added to the existing file: the message naming it and
+// what it holds instead of REGEDIT4 text; empty when the file is missing,
+// empty or a REGEDIT4 file.
+std::string AppendRefusal(const std::filesystem::path& file);
 
 // Adds one block to the file at once: created afresh (or new) with the header,
 // else put in front of the blocks the file holds. False when the temporary

@@ -13,7 +13,6 @@ namespace {
 
 // Windows nests keys at most 512 deep; deeper can only be a cycle.
 constexpr int kMaxDepth = 512;
-constexpr const char* kLinkValue = "SymbolicLinkValue";
 
 std::string Below(const std::string& absolutePath) {
   std::string_view path = absolutePath;
@@ -21,28 +20,9 @@ std::string Below(const std::string& absolutePath) {
   return std::string(path);
 }
 
-// The link's target text when path below base is a symbolic link itself.
-bool IsLink(platform::RegistryApi& api, HKEY base, const std::string& path, std::string* target) {
-  HKEY opened = nullptr;
-  if (api.RegOpenLinkKeyA(base, path.c_str(), KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
-    return false;
-  TKeyHandle link(api, opened);
-  DWORD type = REG_NONE;
-  DWORD size = 0;
-  if (api.RegQueryValueExA(opened, kLinkValue, &type, nullptr, &size) != ERROR_SUCCESS ||
-      type != REG_LINK)
-    return false;
-  if (target != nullptr) {
-    target->assign(size, '\0');
-    BYTE spare = 0;
-    api.RegQueryValueExA(opened, kLinkValue, &type,
-                         size ? reinterpret_cast<BYTE*>(target->data()) : &spare, &size);
-    target->resize(size);
-  }
-  return true;
-}
-
-std::vector<std::string> Names(platform::RegistryApi& api, HKEY key, bool values) {
+// complete, when given: whether every name could be read.
+std::vector<std::string> Names(platform::RegistryApi& api, HKEY key, bool values,
+                               bool* complete = nullptr) {
   DWORD count = 0;
   DWORD longest = 0;
   LSTATUS status =
@@ -57,37 +37,57 @@ std::vector<std::string> Names(platform::RegistryApi& api, HKEY key, bool values
                     : api.RegEnumKeyExA(key, i, buffer.data(), &len);
     if (status == ERROR_SUCCESS) names.emplace_back(buffer.data(), len);
   }
+  if (complete != nullptr) *complete = names.size() == count;
   return names;
+}
+
+[[noreturn]] void Refuse(const std::string& rootName, const std::string& keyPath, const char* why) {
+  throw EBackupText("The key \"" + rootName + NormaliseKeyPath(keyPath) + "\" " + why +
+                    "; the entry was left as it is.");
 }
 
 // The blocks of a key and its subtree in the order the backup file shows them:
 // the bare key, its values (last listed first, as recording them one by one in
-// list order would leave them), then each subkey the same way.
+// list order would leave them), then each subkey the same way. Whatever the
+// backup could not restore exactly, or could not read, refuses the whole
+// entry before anything is changed.
 void SubtreeBlocks(platform::RegistryApi& api, HKEY base, const std::string& path,
                    const std::string& rootName, const std::string& keyPath, TRegBackup& backup,
                    std::vector<TRegBlock>& fileOrder, int depth) {
   const TRegBlockFormat& format = backup.Format();
-  std::string target;
-  if (IsLink(api, base, path, &target)) {
-    // Recorded as what it is; its target belongs to another key.
-    fileOrder.push_back(format.Key(rootName, keyPath));
-    fileOrder.push_back(format.Value(rootName, keyPath, kLinkValue, REG_LINK, target));
-    return;
-  }
+  // First, so that a name with a NUL is never opened by the part before it.
+  TRegBlock bare = format.Key(rootName, keyPath);
+  // Imported, a link would come back as an ordinary key.
+  if (IsSymbolicLink(api, base, path))
+    Refuse(rootName, keyPath, "is a symbolic link, which a REGEDIT4 backup cannot restore");
+  // Deeper keys are neither backed up nor deleted (DeleteSubtree stops there).
+  if (depth >= kMaxDepth) return;
   HKEY opened = nullptr;
-  if (depth >= kMaxDepth ||
-      api.RegOpenKeyExA(base, path.c_str(), KEY_READ, &opened) != ERROR_SUCCESS)
-    return;
+  if (api.RegOpenKeyExA(base, path.c_str(), KEY_READ, &opened) != ERROR_SUCCESS)
+    Refuse(rootName, keyPath, "cannot be read for the backup");
   TKeyHandle key(api, opened);
-  fileOrder.push_back(format.Key(rootName, keyPath));
-  const std::vector<std::string> values = Names(api, opened, true);
+  fileOrder.push_back(std::move(bare));
+  bool complete = false;
+  const std::vector<std::string> values = Names(api, opened, true, &complete);
+  if (!complete) Refuse(rootName, keyPath, "has values that cannot be listed for the backup");
   TRegBlock block;
-  for (auto it = values.rbegin(); it != values.rend(); ++it)
-    if (format.ReadValue(api, opened, rootName, keyPath, *it, block))
-      fileOrder.push_back(std::move(block));
-  for (const std::string& child : Names(api, opened, false))
+  for (auto it = values.rbegin(); it != values.rend(); ++it) {
+    if (!format.ReadValue(api, opened, rootName, keyPath, *it, block))
+      Refuse(rootName, keyPath, "has a value that cannot be read for the backup");
+    fileOrder.push_back(std::move(block));
+  }
+  const std::vector<std::string> children = Names(api, opened, false, &complete);
+  if (!complete) Refuse(rootName, keyPath, "has subkeys that cannot be listed for the backup");
+  for (const std::string& child : children)
     SubtreeBlocks(api, opened, child, rootName, keyPath + "\\" + child, backup, fileOrder,
                   depth + 1);
+}
+
+// A name C strings cannot carry would reach another value.
+void RefuseNulName(const std::string& valueName) {
+  if (valueName.find('\0') != std::string::npos)
+    throw EBackupText("The value name \"" + valueName.substr(0, valueName.find('\0')) +
+                      "\" holds a NUL character; the entry was left as it is.");
 }
 
 // Deletes path below base with its subtree without following links: a key
@@ -97,7 +97,7 @@ bool DeleteSubtree(platform::RegistryApi& api, HKEY base, const std::string& pat
   // A key deeper than the backup's walk reaches was not backed up: it stays.
   if (depth >= kMaxDepth) return false;
   if (api.RegDeleteKeyA(base, path.c_str()) == ERROR_SUCCESS) return true;
-  if (IsLink(api, base, path, nullptr)) return false;
+  if (IsSymbolicLink(api, base, path)) return false;
   HKEY opened = nullptr;
   if (api.RegOpenKeyExA(base, path.c_str(), KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) return false;
   {
@@ -133,18 +133,22 @@ void RepairDeleteKey(platform::RegistryApi& api, const TRepairKey& key, TRegBack
 
 void RepairDeleteValue(platform::RegistryApi& api, const TRepairKey& key,
                        const std::string& valueName, TRegBackup* backup) {
+  RefuseNulName(valueName);
   TNTRegistry reg(api);
   reg.SetRootKey(key.Root);
   if (!reg.OpenKeyWithAccess(key.KeyPath, KEY_ALL_ACCESS)) return;
+  // A link emptied through is kept: deleting it would not delete what it
+  // points at, and its backup would bring back an ordinary key.
+  const bool link = IsSymbolicLink(api, key.Root, Below(key.KeyPath));
   if (backup != nullptr) {
     TRegBlock bare = backup->Format().Key(key.RootName, key.KeyPath);  // refuses early
     backup->AddValue(api, reg.CurrentKey(), key.RootName, key.KeyPath, valueName);
     reg.DeleteValue(valueName);
-    if (!KeyIsEmpty(reg)) return;
+    if (link || !KeyIsEmpty(reg)) return;
     backup->Add(std::move(bare));
   } else {
     reg.DeleteValue(valueName);
-    if (!KeyIsEmpty(reg)) return;
+    if (link || !KeyIsEmpty(reg)) return;
   }
   reg.CloseKey();
   DeleteSubtree(api, key.Root, Below(key.KeyPath), 0);
@@ -153,6 +157,7 @@ void RepairDeleteValue(platform::RegistryApi& api, const TRepairKey& key,
 void RepairRewriteValue(platform::RegistryApi& api, const TRepairKey& key,
                         const std::string& valueName, const std::string& newText, bool asName,
                         TRegBackup* backup) {
+  RefuseNulName(valueName);
   TNTRegistry reg(api);
   reg.SetRootKey(key.Root);
   if (!reg.OpenKeyWithAccess(key.KeyPath, KEY_READ | KEY_WRITE)) return;

@@ -20,13 +20,15 @@ struct TRepairKey {
   std::string KeyPath;  // below the root, beginning with a backslash
 };
 
-// backup: null when backups are off. A text the backup cannot hold throws
-// EBackupText before anything is changed.
+// backup: null when backups are off. What the backup cannot hold exactly
+// throws EBackupText before anything is changed; so does a value name with a
+// NUL, which the calls cannot address.
 
 // Deletes the key with its subtree, after backing up every key and value of
-// it (per key: the bare key first, then its values). A symbolic link in the
-// subtree, or the key itself being one, is deleted as a link; what it points
-// at is neither backed up nor touched.
+// it (per key: the bare key first, then its values). With a backup, a
+// symbolic link in the subtree (or the key itself being one) refuses the
+// entry, as the backup could not restore it; without one it is deleted as a
+// link. What a link points at is never touched.
 void RepairDeleteKey(platform::RegistryApi& api, const TRepairKey& key, TRegBackup* backup);
 // Deletes the value, and the key too when that leaves it with no values and
 // no subkeys.

@@ -93,7 +93,7 @@ std::int32_t TRepairRun::RepairCategory(int category, TRegBackup* backup) {
         Apply(api_, *entry, backup);
       } catch (const EBackupText& refused) {
         // Thrown before the entry was changed: it stays, with its blocks dropped.
-        backup->Truncate(mark);
+        if (backup) backup->Truncate(mark);
         messages_.ShowMessage(refused.what());
         continue;
       }

@@ -33,9 +33,11 @@ else
 fi
 
 # Against real Wine: a fresh prefix scans clean, planted stale entries are all
-# found, their repair is undone by the backup, and the Windows build reports
+# found, their repair is undone by the backup, every value form comes back
+# from it exactly, and the Windows build reports
 # from Wine's registry what the Linux build reads from the prefix's files.
 "$(dirname "${BASH_SOURCE[0]}")/check-wine-prefix.sh"
 "$(dirname "${BASH_SOURCE[0]}")/check-wine-fix.sh"
+"$(dirname "${BASH_SOURCE[0]}")/check-wine-backup.sh"
 "$(dirname "${BASH_SOURCE[0]}")/check-windows-cli.sh"
 "$(dirname "${BASH_SOURCE[0]}")/check-wine-installer.sh"

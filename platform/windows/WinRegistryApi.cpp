@@ -196,6 +196,13 @@ LSTATUS WinRegistryApi::RegQueryValueExA(HKEY key, const char* valueName, DWORD*
   return ERROR_SUCCESS;
 }
 
+LSTATUS WinRegistryApi::RegQueryStoredValueA(HKEY key, const char* valueName, DWORD* type,
+                                             BYTE* data, DWORD* size) {
+  if (invalid(key)) return ERROR_INVALID_HANDLE;
+  if (data && !size) return ERROR_INVALID_PARAMETER;
+  return ::RegQueryValueExW(key, WideName(valueName).get(), nullptr, type, data, size);
+}
+
 LSTATUS WinRegistryApi::RegSetValueExA(HKEY key, const char* valueName, DWORD type,
                                        const BYTE* data, DWORD size) {
   if (invalid(key)) return ERROR_INVALID_HANDLE;

@@ -32,6 +32,8 @@ class WinRegistryApi final : public RegistryApi {
   LSTATUS RegEnumValueA(HKEY key, DWORD index, char* name, DWORD* nameLen) override;
   LSTATUS RegQueryValueExA(HKEY key, const char* valueName, DWORD* type, BYTE* data,
                            DWORD* size) override;
+  LSTATUS RegQueryStoredValueA(HKEY key, const char* valueName, DWORD* type, BYTE* data,
+                               DWORD* size) override;
   LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD type, const BYTE* data,
                          DWORD size) override;
   // Like the store, removes a link key itself: RegDeleteKeyW would follow a

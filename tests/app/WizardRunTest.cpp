@@ -264,6 +264,23 @@ TEST_F(WizardRunTest, BackupFileChecksAndTheExistingFileQuestion) {
   EXPECT_EQ(ReadTextFile(file), old);
   EXPECT_EQ(Hives(), hives);
 
+  // Append to what is no REGEDIT4 file, the editor's UTF-16 export: refused,
+  // and its content kept (it used to be dropped).
+  const fs::path exported = program_ / "export.reg";
+  const std::string utf16("\xFF\xFEW\0i\0n\0\r\0\n\0", 12);
+  WriteTextFile(exported, utf16);
+  SetBackup(exported.string());
+  app::Dialogs::setNextAnswer(0);
+  Click("BitBtnNext");
+  shown = TakeShown();
+  ASSERT_EQ(shown.size(), 2u);  // the question, then the refusal
+  EXPECT_NE(shown[1].text.toStdString().find("is not a REGEDIT4 file"), std::string::npos)
+      << shown[1].text.toStdString();
+  EXPECT_EQ(form().PageName(), "Fix_it");
+  EXPECT_EQ(ReadTextFile(exported), utf16);
+  EXPECT_EQ(Hives(), hives);
+
+  SetBackup(file.string());
   app::Dialogs::setNextAnswer(0);
   Click("BitBtnNext");
   EXPECT_EQ(LastText(), "1 entries repaired.");

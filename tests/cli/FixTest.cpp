@@ -156,6 +156,30 @@ TEST_F(FixCommandTest, RepairsSavesAndLeavesNothingToFind) {
   EXPECT_EQ(out.str(), "");
 }
 
+// A backup file named again keeps what it held; once the second run replaced
+// the first run's only backup.
+TEST_F(FixCommandTest, AnExistingBackupIsAddedToAndAnythingElseRefused) {
+  const fs::path backup = dir.path() / "backup.reg";
+  const std::string export5("\xFF\xFEW\0i\0n\0\r\0\n\0", 12);
+  for (const std::string& other :
+       {export5, std::string("\xEF\xBB\xBFREGEDIT4\r\n"), std::string("notes\r\n")}) {
+    test::WriteTextFile(backup, other);
+    const std::vector<std::string> before = Hives(prefix);
+    EXPECT_EQ(Fix({"--backup", backup.string()}), kError);
+    EXPECT_NE(err.str().find(backup.string() + " is not a REGEDIT4 file"), std::string::npos)
+        << err.str();
+    EXPECT_EQ(test::ReadTextFile(backup), other);
+    EXPECT_EQ(Hives(prefix), before);
+  }
+  const std::string old = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Old]\r\n\r\n";
+  test::WriteTextFile(backup, old);
+  ASSERT_EQ(Fix({"--backup", backup.string()}), kNothingFound) << err.str();
+  const std::string text = test::ReadTextFile(backup);
+  EXPECT_EQ(text.rfind("REGEDIT4\r\n\r\n[HKEY_", 0), 0u);
+  EXPECT_GT(RegeditKeyLines(text), 1);
+  EXPECT_EQ(text.substr(text.size() - (old.size() - 10)), old.substr(10)) << "the old block last";
+}
+
 TEST_F(FixCommandTest, AMovedFileIsRewrittenToWhereTheSearchFoundIt) {
   ASSERT_EQ(Fix({"--dry-run", "--search", "C:\\"}), kNothingFound) << err.str();
   const std::string plan = out.str();

@@ -289,6 +289,25 @@ TEST_P(RegistryApiTest, StringsAreReadAsUtf8WithTheSizesOfUtf8) {
       ERROR_SUCCESS);
   EXPECT_EQ(Read(key, "bin", &type), raw);
   EXPECT_EQ(type, DWORD{REG_BINARY});
+
+  // The stored form, which the backup needs to see what it restores: strings
+  // in UTF-16 (an unterminated one shows), other data unchanged.
+  for (const auto& [name, stored] : {std::pair{"bare", utf8ToUtf16("abc")},
+                                     std::pair{"", utf8ToUtf16(Sz(text))}, std::pair{"bin", raw}}) {
+    size = 0;
+    ASSERT_EQ(api().RegQueryStoredValueA(key, name, &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, stored.size()) << name;
+    std::string data(size, '\0');
+    EXPECT_EQ(
+        api().RegQueryStoredValueA(key, name, &type, reinterpret_cast<BYTE*>(data.data()), &size),
+        ERROR_SUCCESS);
+    EXPECT_EQ(data, stored) << name;
+  }
+  capacity = 2;
+  EXPECT_EQ(api().RegQueryStoredValueA(key, "bare", &type, tooSmall, &capacity), ERROR_MORE_DATA);
+  EXPECT_EQ(capacity, 6u);
+  EXPECT_EQ(api().RegQueryStoredValueA(key, "missing", &type, nullptr, &size),
+            ERROR_FILE_NOT_FOUND);
   Close(key);
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Text.h"
 #include "registry/RegExport.h"
 #include "tests/support/RegistryFixture.h"
 
@@ -91,43 +92,76 @@ TEST_P(RepairTest, WithoutBackupOrAnOpenKey) {
   EXPECT_TRUE(KeyAbsent("Software\\A"));
 }
 
-TEST_P(RepairTest, ASubtreeIsBackedUpKeyByKeyAndLinksAreNotFollowed) {
+TEST_P(RepairTest, ASubtreeIsBackedUpKeyByKeyAndLinksAreNeverFollowed) {
   AddString("Software\\Target", "t", "precious");
+  AddKey("Software\\Target\\Sub");
   AddString("Software\\A", "v1", "1");
   AddString("Software\\A", "v2", "2");
   AddString("Software\\A\\B", "b", "3");
   AddKey("Software\\A\\B\\C");
-  platform::KeyNode& link = AddKey("Software\\A\\Link");
-  const std::string target = store.nativePath(FindKey("Software\\Target"));
-  AddRaw("Software\\A\\Link", "SymbolicLinkValue", REG_LINK, platform::utf8ToUtf16(target));
-  link.isLink = true;
 
   RepairDeleteKey(api, Key("Software\\A"), &backup);
   EXPECT_TRUE(KeyAbsent("Software\\A"));
-  EXPECT_TRUE(StringIs("Software\\Target", "t", "precious"));
-
-  const std::vector<std::string> blocks = Blocks();
-  ASSERT_EQ(blocks.size(), 8u);
   const std::string a = kKeyLine;
   const std::string b = "[HKEY_CURRENT_USER\\Software\\A\\B]";
-  EXPECT_EQ(blocks[0], a);
-  EXPECT_EQ(blocks[1], a + "|\"v2\"=\"2\"");
-  EXPECT_EQ(blocks[2], a + "|\"v1\"=\"1\"");
-  EXPECT_EQ(blocks[3], b);
-  EXPECT_EQ(blocks[4], b + "|\"b\"=\"3\"");
-  EXPECT_EQ(blocks[5], "[HKEY_CURRENT_USER\\Software\\A\\B\\C]");
-  EXPECT_EQ(blocks[6], "[HKEY_CURRENT_USER\\Software\\A\\Link]");
-  EXPECT_EQ(
-      blocks[7].rfind("[HKEY_CURRENT_USER\\Software\\A\\Link]|\"SymbolicLinkValue\"=hex(6):", 0),
-      0u);
+  EXPECT_EQ(Blocks(), (std::vector<std::string>{a, a + "|\"v2\"=\"2\"", a + "|\"v1\"=\"1\"", b,
+                                                b + "|\"b\"=\"3\"",
+                                                "[HKEY_CURRENT_USER\\Software\\A\\B\\C]"}));
+  backup.Truncate(0);
 
-  // The entry's key being a link itself: only the link goes.
-  platform::KeyNode& top = AddKey("Software\\TopLink");
-  AddRaw("Software\\TopLink", "SymbolicLinkValue", REG_LINK, platform::utf8ToUtf16(target));
-  top.isLink = true;
+  // A link would come back from the backup as an ordinary key: with a backup
+  // the entry is refused, inside the subtree or as the key itself.
+  const std::string target = store.nativePath(FindKey("Software\\Target"));
+  for (const char* path : {"Software\\A\\Link", "Software\\TopLink"}) {
+    AddString("Software\\A", "v", "x");
+    platform::KeyNode& link = AddKey(path);
+    AddRaw(path, "SymbolicLinkValue", REG_LINK, platform::utf8ToUtf16(target));
+    link.isLink = true;
+  }
+  EXPECT_THROW(RepairDeleteKey(api, Key("Software\\A"), &backup), EBackupText);
+  EXPECT_THROW(RepairDeleteKey(api, Key("Software\\TopLink"), &backup), EBackupText);
+  EXPECT_EQ(backup.Pending(), 0u);
+  EXPECT_TRUE(KeyPresent("Software\\A\\Link"));
+  EXPECT_TRUE(KeyPresent("Software\\TopLink"));
+
+  // Without a backup only the links go, never what they point at.
+  RepairDeleteKey(api, Key("Software\\A"), nullptr);
   RepairDeleteKey(api, Key("Software\\TopLink"), nullptr);
+  EXPECT_TRUE(KeyAbsent("Software\\A"));
   EXPECT_TRUE(KeyAbsent("Software\\TopLink"));
   EXPECT_TRUE(StringIs("Software\\Target", "t", "precious"));
+  EXPECT_TRUE(KeyPresent("Software\\Target\\Sub"));
+  EXPECT_EQ(api.openHandleCount(), 0u);
+}
+
+TEST_P(RepairTest, EveryValueFormIsBackedUpExactlyOrItsKeyIsLeftAlone) {
+  using namespace std::string_literals;
+  const std::string u16 = platform::utf8ToUtf16("two\r\nlines\0"s);
+  AddRaw("Software\\A", "Lines", REG_SZ, u16);
+  AddRaw("Software\\A", "a\nb", REG_SZ, platform::utf8ToUtf16("x\0"s));
+  AddRaw("Software\\A\\B", "Be", 5, "\0\0\0\x01"s);
+  RepairDeleteKey(api, Key("Software\\A"), &backup);
+  EXPECT_TRUE(KeyAbsent("Software\\A"));
+  EXPECT_EQ(Blocks().at(2),
+            std::string(kKeyLine) + "|\"Lines\"=hex(1):74,77,6F,0D,0A,6C,69,6E,65,73,00");
+  EXPECT_EQ(Blocks().at(1), std::string(kKeyLine) + "|\"a\\nb\"=\"x\"");
+
+  // What the editor cannot bring back exactly keeps its whole key.
+  const std::string refused[][2] = {
+      {"Nul", "a\0b"s}, {"Odd", "A\0B"s}, {"Unterminated", "A\0B\0"s}};
+  for (const auto& [path, form] : refused) {
+    const std::string key = "Software\\" + path + "\\Deep";
+    AddString(key, "keep", "x");
+    if (path == "Nul")
+      AddRaw(key, form, REG_BINARY, "");
+    else
+      AddRaw(key, "v", REG_SZ, form);
+    EXPECT_THROW(RepairDeleteKey(api, Key("Software\\" + path), &backup), EBackupText) << path;
+    EXPECT_TRUE(StringIs(key, "keep", "x")) << path;
+  }
+  // Nor can a value of that name be addressed to delete it alone.
+  EXPECT_THROW(RepairDeleteValue(api, Key("Software\\Nul\\Deep"), "a\0b"s, nullptr), EBackupText);
+  EXPECT_TRUE(StringIs("Software\\Nul\\Deep", "keep", "x"));
   EXPECT_EQ(api.openHandleCount(), 0u);
 }
 

@@ -122,6 +122,12 @@ class FaultyRegistryApi final : public platform::RegistryApi {
   LSTATUS RegEnumValueA(HKEY key, DWORD index, char* name, DWORD* nameLen) override;
   LSTATUS RegQueryValueExA(HKEY key, const char* valueName, DWORD* type, BYTE* data,
                            DWORD* size) override;
+  LSTATUS RegQueryStoredValueA(HKEY key, const char* valueName, DWORD* type, BYTE* data,
+                               DWORD* size) override {
+    return Fails(Call::QueryValue, valueName)
+               ? ERROR_ACCESS_DENIED
+               : inner_.RegQueryStoredValueA(key, valueName, type, data, size);
+  }
   LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD type, const BYTE* data,
                          DWORD size) override;
   LSTATUS RegDeleteKeyA(HKEY key, const char* subKey) override;
