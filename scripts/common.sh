@@ -17,10 +17,11 @@ HW_WIN32_BUILD="$HW_ROOT/build-win32"
 # clang with its sanitizer and libFuzzer runtimes and llvm-symbolizer (the
 # sanitizer build), the MinGW-w64 cross compilers and GoogleTest's sources
 # (the Windows builds), Wine (the Windows tests and the checks against real
-# Wine prefixes).
+# Wine prefixes), yaml-cpp and nlohmann-json (the game launchers' files that
+# name their prefixes).
 HW_PACKAGES=(g++ cmake ninja-build libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev libcurl4-openssl-dev clang-14 libclang-rt-14-dev llvm-14
-  g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64)
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64 libyaml-cpp-dev nlohmann-json3-dev)
 
 hw_install_packages() {
   local missing=()
