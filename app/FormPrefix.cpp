@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <functional>
 
 #include "app/Dialogs.h"
 #include "app/FormRegFix.h"
@@ -34,12 +35,26 @@ bool SameFolder(const fs::path& a, const fs::path& b) {
   return a == b || fs::equivalent(a, b, error);
 }
 
+// Wine starts and stops while the window is open: the list is made afresh
+// each time it opens.
+class TPrefixCombo : public QComboBox {
+ public:
+  using QComboBox::QComboBox;
+  std::function<void()> BeforePopup;
+  void showPopup() override {
+    if (BeforePopup) BeforePopup();
+    QComboBox::showPopup();
+  }
+};
+
 }  // namespace
 
 QLayout* TFormRegFix::CreatePrefixRow(QWidget* page) {
   LPrefix = new QLabel(tr("Wine prefix:"), page);
   LPrefix->setObjectName(QStringLiteral("LPrefix"));
-  CBPrefix = new QComboBox(page);
+  auto* combo = new TPrefixCombo(page);
+  combo->BeforePopup = [this] { FillPrefixChoices(); };
+  CBPrefix = combo;
   CBPrefix->setObjectName(QStringLiteral("CBPrefix"));
   // Long paths and names must not widen the window.
   CBPrefix->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -55,9 +70,18 @@ QLayout* TFormRegFix::CreatePrefixRow(QWidget* page) {
   return row;
 }
 
-void TFormRegFix::SetPrefixChoices(const fs::path& current,
-                                   const std::vector<platform::FoundPrefix>& found) {
+void TFormRegFix::SetPrefixChoices(const fs::path& current, TPrefixFinder finder) {
   currentPrefix_ = current;
+  prefixFinder_ = std::move(finder);
+  FillPrefixChoices();
+  LPrefix->show();
+  CBPrefix->show();
+}
+
+void TFormRegFix::FillPrefixChoices() {
+  if (!prefixFinder_) return;
+  const std::vector<platform::FoundPrefix> found = prefixFinder_();
+  const fs::path& current = currentPrefix_;
   CBPrefix->clear();
   bool currentListed = false;
   for (const platform::FoundPrefix& prefix : found) {
@@ -75,8 +99,6 @@ void TFormRegFix::SetPrefixChoices(const fs::path& current,
   }
   CBPrefix->addItem(tr("Other folder\u2026"));
   SelectCurrentPrefix();
-  LPrefix->show();
-  CBPrefix->show();
 }
 
 void TFormRegFix::SelectCurrentPrefix() {

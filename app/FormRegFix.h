@@ -79,10 +79,11 @@ class TFormRegFix : public QWidget {
   void FormShow();
   void FormClose();
 
-  // The prefix chooser on Welcome (FormPrefix.cpp): the prefix open and the
-  // prefixes found. Hidden until this is called.
-  void SetPrefixChoices(const std::filesystem::path& current,
-                        const std::vector<platform::FoundPrefix>& found);
+  // The prefix chooser on Welcome (FormPrefix.cpp): the prefix open, and what
+  // lists the prefixes found (asked again each time the list opens). Hidden
+  // until this is called.
+  using TPrefixFinder = std::function<std::vector<platform::FoundPrefix>()>;
+  void SetPrefixChoices(const std::filesystem::path& current, TPrefixFinder finder);
   // Called with the prefix the user chose in its place; unset: nothing happens.
   std::function<void(const std::filesystem::path&)> PrefixChosen;
   void CBPrefixChange(int index);
@@ -321,6 +322,7 @@ class TFormRegFix : public QWidget {
   void FitPanels();
   QCheckBox* CategoryCheckBox(int category) const;
   QLayout* CreatePrefixRow(QWidget* page);
+  void FillPrefixChoices();
   void SelectCurrentPrefix();
 
   // Start-up and shut-down parts (FormCreate.cpp).
@@ -345,6 +347,7 @@ class TFormRegFix : public QWidget {
 
   TAppContext& context_;
   std::filesystem::path currentPrefix_;
+  TPrefixFinder prefixFinder_;
   std::filesystem::path backupFolder_;
   TAnalyzClass engine_;
   CategoryTable table_;

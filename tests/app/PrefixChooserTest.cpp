@@ -90,6 +90,12 @@ TEST_F(PrefixChooserTest, ListsThePrefixesFoundAndWhereWineRuns) {
   const QImage picture = window_->Form()->grab().toImage();
   EXPECT_EQ(picture.size(), QSize(599, 450));
   EXPECT_TRUE(picture.save(QString::fromStdString((shots / "Welcome-prefixes.png").string())));
+  // The list opened again says what runs now.
+  wine.stop();
+  Chooser()->showPopup();
+  Chooser()->hidePopup();
+  EXPECT_EQ(Chooser()->itemText(1), "Office (PlayOnLinux)");
+  EXPECT_EQ(Chooser()->currentIndex(), 0);
   // A prefix opened by its folder that no launcher keeps is listed too.
   window_->Form()->close();
   window_ = std::make_unique<app::TPrefixWindow>(
