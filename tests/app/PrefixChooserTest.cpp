@@ -108,13 +108,15 @@ TEST_F(PrefixChooserTest, SwitchingKeepsEachPrefixsSettingsItsOwn) {
   Open(wine_);
   app::TFormRegFix* first = window_->Form();
   window_->Form()->findChild<QCheckBox*>(QStringLiteral("ChBSaveUndo"))->setChecked(false);
-  window_->Form()->move(123, 77);
+  window_->Form()->SearchPaths() = {"C:\\Games\\"};
 
   Choose(1);
   EXPECT_EQ(window_->Prefix(), office_);
   EXPECT_NE(window_->Form(), first);
   EXPECT_TRUE(window_->Form()->isVisible());
-  EXPECT_TRUE(SaveUndo());  // the Office prefix's own, never set: the default
+  // The Office prefix's own settings, never set: the defaults.
+  EXPECT_TRUE(SaveUndo());
+  EXPECT_NE(window_->Form()->SearchPaths(), std::vector<std::string>{"C:\\Games\\"});
   EXPECT_EQ(Chooser()->currentIndex(), 1);
   EXPECT_EQ(window_->Form()->PageName(), "Welcome");
 
@@ -122,6 +124,7 @@ TEST_F(PrefixChooserTest, SwitchingKeepsEachPrefixsSettingsItsOwn) {
   Choose(0);
   EXPECT_EQ(window_->Prefix(), wine_);
   EXPECT_FALSE(SaveUndo());
+  EXPECT_EQ(window_->Form()->SearchPaths(), std::vector<std::string>{"C:\\Games\\"});
   EXPECT_TRUE(TakeShown().empty());
 }
 
