@@ -11,6 +11,7 @@
 #include "app/Dialogs.h"
 #include "app/FormRegFix.h"
 #include "platform/ProgramPlaces.h"
+#include "platform/wine/WineServerProbe.h"
 
 namespace hw::app {
 
@@ -35,7 +36,7 @@ bool SameFolder(const fs::path& a, const fs::path& b) {
   return a == b || fs::equivalent(a, b, error);
 }
 
-// Wine starts and stops while the window is open: the list is made afresh
+// Wine starts and stops while the window is open: the list says what runs
 // each time it opens.
 class TPrefixCombo : public QComboBox {
  public:
@@ -53,7 +54,11 @@ QLayout* TFormRegFix::CreatePrefixRow(QWidget* page) {
   LPrefix = new QLabel(tr("Wine prefix:"), page);
   LPrefix->setObjectName(QStringLiteral("LPrefix"));
   auto* combo = new TPrefixCombo(page);
-  combo->BeforePopup = [this] { FillPrefixChoices(); };
+  combo->BeforePopup = [this] {
+    for (platform::FoundPrefix& prefix : prefixes_)
+      prefix.InUse = platform::wineServerRunning(prefix.Path);
+    FillPrefixChoices();
+  };
   CBPrefix = combo;
   CBPrefix->setObjectName(QStringLiteral("CBPrefix"));
   // Long paths and names must not widen the window.
@@ -70,21 +75,20 @@ QLayout* TFormRegFix::CreatePrefixRow(QWidget* page) {
   return row;
 }
 
-void TFormRegFix::SetPrefixChoices(const fs::path& current, TPrefixFinder finder) {
+void TFormRegFix::SetPrefixChoices(const fs::path& current,
+                                   std::vector<platform::FoundPrefix> found) {
   currentPrefix_ = current;
-  prefixFinder_ = std::move(finder);
+  prefixes_ = std::move(found);
   FillPrefixChoices();
   LPrefix->show();
   CBPrefix->show();
 }
 
 void TFormRegFix::FillPrefixChoices() {
-  if (!prefixFinder_) return;
-  const std::vector<platform::FoundPrefix> found = prefixFinder_();
   const fs::path& current = currentPrefix_;
   CBPrefix->clear();
   bool currentListed = false;
-  for (const platform::FoundPrefix& prefix : found) {
+  for (const platform::FoundPrefix& prefix : prefixes_) {
     QString text =
         QStringLiteral("%1 (%2)").arg(QString::fromStdString(prefix.Name), KindLabel(prefix.Kind));
     if (prefix.InUse) text += QStringLiteral(" \u2014 ") + tr("Wine is running");

@@ -79,11 +79,11 @@ class TFormRegFix : public QWidget {
   void FormShow();
   void FormClose();
 
-  // The prefix chooser on Welcome (FormPrefix.cpp): the prefix open, and what
-  // lists the prefixes found (asked again each time the list opens). Hidden
-  // until this is called.
-  using TPrefixFinder = std::function<std::vector<platform::FoundPrefix>()>;
-  void SetPrefixChoices(const std::filesystem::path& current, TPrefixFinder finder);
+  // The prefix chooser on Welcome (FormPrefix.cpp): the prefix open and the
+  // prefixes found; whether Wine runs in each is asked again each time the
+  // list opens. Hidden until this is called.
+  void SetPrefixChoices(const std::filesystem::path& current,
+                        std::vector<platform::FoundPrefix> found);
   // Called with the prefix the user chose in its place; unset: nothing happens.
   std::function<void(const std::filesystem::path&)> PrefixChosen;
   void CBPrefixChange(int index);
@@ -347,7 +347,7 @@ class TFormRegFix : public QWidget {
 
   TAppContext& context_;
   std::filesystem::path currentPrefix_;
-  TPrefixFinder prefixFinder_;
+  std::vector<platform::FoundPrefix> prefixes_;
   std::filesystem::path backupFolder_;
   TAnalyzClass engine_;
   CategoryTable table_;

@@ -45,7 +45,7 @@ std::unique_ptr<TPrefixWindow::TOpened> TPrefixWindow::Start(
   form.SetWizardWork(opened->work.get());
   if (!form.FormCreate()) return nullptr;
   const fs::path prefix = opened->session->Store().prefix();
-  form.SetPrefixChoices(prefix, finder_);
+  form.SetPrefixChoices(prefix, finder_ ? finder_() : std::vector<platform::FoundPrefix>{});
   // The window goes away in the switch: the switch waits until its handler
   // has returned.
   form.PrefixChosen = [this](const fs::path& chosen) {

@@ -6,6 +6,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <utility>
 
 #include "platform/wine/LauncherPrefixes.h"
 
@@ -105,6 +106,23 @@ void AddLutris(const fs::path& folder, const fs::path& home, std::vector<FoundPr
 }
 
 void AddHeroic(const fs::path& config, const fs::path& home, std::vector<FoundPrefix>& out) {
+  // Each game's settings, one member per game named by its app name, beside
+  // "version" and "explicit".
+  std::vector<std::pair<std::string, fs::path>> games;
+  for (const fs::path& file : Entries(config / "GamesConfig")) {
+    if (!HasExtension(file, ".json")) continue;
+    const std::optional<nlohmann::json> settings = ReadJson(file);
+    if (!settings || !settings->is_object()) continue;
+    for (const auto& [appName, game] : settings->items()) {
+      if (!game.is_object()) continue;
+      const auto prefix = game.find("winePrefix");
+      if (prefix != game.end() && prefix->is_string() && !prefix->get<std::string>().empty())
+        games.emplace_back(appName, Expanded(prefix->get<std::string>(), home));
+    }
+  }
+  if (games.empty()) return;
+  // The titles are in the stores' library caches, which can be large: read
+  // only when there is a game to name.
   std::map<std::string, std::string> titles;
   for (const fs::path& file : Entries(config / "store_cache"))
     if (HasExtension(file, ".json"))
@@ -112,21 +130,10 @@ void AddHeroic(const fs::path& config, const fs::path& home, std::vector<FoundPr
   if (std::optional<nlohmann::json> sideloaded =
           ReadJson(config / "sideload_apps" / "library.json"))
     CollectTitles(*sideloaded, titles);
-
-  for (const fs::path& file : Entries(config / "GamesConfig")) {
-    if (!HasExtension(file, ".json")) continue;
-    const std::optional<nlohmann::json> games = ReadJson(file);
-    if (!games || !games->is_object()) continue;
-    // One member per game, named by its app name, beside "version" and "explicit".
-    for (const auto& [appName, settings] : games->items()) {
-      if (!settings.is_object()) continue;
-      const auto prefix = settings.find("winePrefix");
-      if (prefix == settings.end() || !prefix->is_string() || prefix->get<std::string>().empty())
-        continue;
-      const auto title = titles.find(appName);
-      out.push_back({Expanded(prefix->get<std::string>(), home), "heroic",
-                     title != titles.end() ? title->second : appName, false});
-    }
+  for (auto& [appName, prefix] : games) {
+    const auto title = titles.find(appName);
+    out.push_back(
+        {std::move(prefix), "heroic", title != titles.end() ? title->second : appName, false});
   }
 }
 
