@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <stdexcept>
 
 #include "platform/ProgramPlaces.h"
 #include "platform/wine/PrefixFileSystem.h"
@@ -40,6 +41,25 @@ TAppContext TPrefixSession::Context(fs::path programFolder, std::vector<std::str
           PrefixSettingsLocation(parts_->api, *store_),
           std::move(programFolder),
           std::move(args)};
+}
+
+std::string TakePrefixOption(std::vector<std::string>& args) {
+  std::string prefix;
+  for (auto arg = args.begin(); arg != args.end();) {
+    if (*arg == "--prefix") {
+      if (arg + 1 == args.end() || (arg + 1)->empty())
+        throw std::invalid_argument("--prefix needs the prefix's folder");
+      prefix = *(arg + 1);
+      arg = args.erase(arg, arg + 2);
+    } else if (arg->rfind("--prefix=", 0) == 0) {
+      prefix = arg->substr(9);
+      if (prefix.empty()) throw std::invalid_argument("--prefix needs the prefix's folder");
+      arg = args.erase(arg);
+    } else {
+      ++arg;
+    }
+  }
+  return prefix;
 }
 
 bool HasParam(const std::vector<std::string>& args, const std::string& name) {

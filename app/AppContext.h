@@ -47,6 +47,9 @@ class TPrefixSession {
   std::unique_ptr<Parts> parts_;
 };
 
+// Takes "--prefix DIR" (or "--prefix=DIR") out of args and returns DIR; empty
+// when there is none. Throws std::invalid_argument when DIR is missing.
+std::string TakePrefixOption(std::vector<std::string>& args);
 // True when one of args equals name, compared in lower case.
 bool HasParam(const std::vector<std::string>& args, const std::string& name);
 // Whether path names an existing host folder.

@@ -137,6 +137,7 @@ QWidget* TFormRegFix::CreateWelcome() {
 
   auto* right = new QVBoxLayout;
   right->setContentsMargins(kInset, kInset, kInset, kInset);
+  right->addLayout(CreatePrefixRow(page));
   right->addWidget(StaticText1);
   right->addWidget(Label2);
   right->addLayout(boxes);

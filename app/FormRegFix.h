@@ -18,6 +18,7 @@
 #include "app/settings/SettingsStore.h"
 #include "controls/OwnerDrawState.h"
 #include "lang/Lang.h"
+#include "platform/wine/PrefixFinder.h"
 #include "results/CategoryTable.h"
 #include "scan/AnalyzClass.h"
 #include "scan/ExclusionEditor.h"
@@ -28,6 +29,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QListWidget;
 class QMenu;
@@ -76,6 +78,15 @@ class TFormRegFix : public QWidget {
   bool FormCreate();
   void FormShow();
   void FormClose();
+
+  // The prefix chooser on Welcome (FormPrefix.cpp): the prefix open and the
+  // prefixes found; whether Wine runs in each is asked again each time the
+  // list opens. Hidden until this is called.
+  void SetPrefixChoices(const std::filesystem::path& current,
+                        std::vector<platform::FoundPrefix> found);
+  // Called with the prefix the user chose in its place; unset: nothing happens.
+  std::function<void(const std::filesystem::path&)> PrefixChosen;
+  void CBPrefixChange(int index);
 
   // The work behind Start and "Fix it!" (not owned; null: those do nothing).
   void SetWizardWork(TWizardWork* work) { work_ = work; }
@@ -219,6 +230,8 @@ class TFormRegFix : public QWidget {
   QPushButton* BitBtnSettings = nullptr;
   QLabel* LLang = nullptr;
   QComboBox* CBLang = nullptr;
+  QLabel* LPrefix = nullptr;
+  QComboBox* CBPrefix = nullptr;
   // Settings1
   QWidget* PanelDrives = nullptr;
   QWidget* PanelPaths = nullptr;
@@ -308,6 +321,9 @@ class TFormRegFix : public QWidget {
   // The widths that follow their panel: EUndoFile and ComboBoxExcludedEntries.
   void FitPanels();
   QCheckBox* CategoryCheckBox(int category) const;
+  QLayout* CreatePrefixRow(QWidget* page);
+  void FillPrefixChoices();
+  void SelectCurrentPrefix();
 
   // Start-up and shut-down parts (FormCreate.cpp).
   void Uninstall();
@@ -330,6 +346,8 @@ class TFormRegFix : public QWidget {
                  int glyph);
 
   TAppContext& context_;
+  std::filesystem::path currentPrefix_;
+  std::vector<platform::FoundPrefix> prefixes_;
   std::filesystem::path backupFolder_;
   TAnalyzClass engine_;
   CategoryTable table_;

@@ -1,17 +1,18 @@
-// hivewarden: the registry cleaner's window over a Wine prefix ($WINEPREFIX,
-// else ~/.wine).
+// hivewarden: the registry cleaner's window over a Wine prefix (--prefix DIR,
+// else $WINEPREFIX, else ~/.wine, else the first prefix a launcher keeps);
+// Welcome offers every other prefix found.
 
 #include <QApplication>
 #include <cstdlib>
 #include <iostream>
+#include <stdexcept>
 
 #include "app/AppContext.h"
 #include "app/Dialogs.h"
-#include "app/FormRegFix.h"
-#include "app/WizardRun.h"
+#include "app/PrefixWindow.h"
 #include "platform/FileIo.h"
 #include "platform/ProgramPlaces.h"
-#include "platform/wine/WinePrefixStore.h"
+#include "platform/wine/PrefixFinder.h"
 #include "update/UpdateTransport.h"
 
 namespace {
@@ -22,18 +23,34 @@ bool HasDisplay() {
   return false;
 }
 
+std::vector<hw::platform::FoundPrefix> FindPrefixes() {
+  return hw::platform::FindPrefixes(hw::platform::PrefixSearchPlaces::FromEnvironment());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace hw;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  std::string option;
+  try {
+    option = app::TakePrefixOption(args);
+  } catch (const std::invalid_argument& error) {
+    std::cerr << "hivewarden: " << error.what() << "\n";
+    return 2;
+  }
   // The prefix comes first: without one there is nothing to show, and the
   // reason is printed even where no window can open.
-  const std::string prefix = platform::ResolvePrefix();
+  std::string prefix = platform::ResolvePrefix(option);
+  // Someone whose only prefixes are a launcher's gets the first of those.
+  const char* named = std::getenv("WINEPREFIX");
+  if (option.empty() && !(named && *named) && !platform::IsWinePrefix(prefix))
+    if (const auto found = FindPrefixes(); !found.empty()) prefix = found.front().Path.string();
   std::unique_ptr<app::TPrefixSession> session;
   std::string failure;
   if (!platform::IsWinePrefix(prefix)) {
     failure = "There is no Wine prefix at " + prefix +
-              ".\nSet WINEPREFIX to the prefix to clean, or create one with \"wineboot -i\".";
+              ".\nName one with --prefix DIR or WINEPREFIX, or create one with \"wineboot -i\".";
   } else {
     try {
       session = app::TPrefixSession::Open(prefix);
@@ -52,18 +69,8 @@ int main(int argc, char** argv) {
 
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Hivewarden"));
-  std::vector<std::string> args(argv + 1, argv + argc);
-  app::TAppContext context = session->Context(platform::DataFolder(), args);
-  app::InstallEventPump(context.Pump);
   std::unique_ptr<UpdateTransport> transport = MakeWebTransport();
-  app::TWizardRun work(session->Store(), *transport);
-  app::TFormRegFix form(context);
-  form.SetWizardWork(&work);
-  if (!form.FormCreate()) return 0;
-  form.show();
-  form.FormShow();
-  // Looking works while Wine runs in the prefix; saving waits until it ends.
-  if (session->Store().readOnly())
-    form.SetStatus(1, QString::fromStdString(session->Store().readOnlyReason()));
+  app::TPrefixWindow window(platform::DataFolder(), *transport, FindPrefixes);
+  if (!window.Open(std::move(session), args)) return 0;
   return application.exec();
 }

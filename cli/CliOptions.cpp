@@ -18,6 +18,7 @@ const char* const kUsage =
     "                           [--data-dir DIR] [--format jsonl|report] [--output FILE]\n"
     "                           [--lang NAME]\n"
     "       hivewarden-cli check-update [--url URL]\n"
+    "       hivewarden-cli prefixes\n"
     "\n"
     "scan: scans the registry of a Wine prefix for entries that point at things that\n"
     "no longer exist, and prints one JSON object per finding, or the text report.\n"
@@ -40,6 +41,10 @@ const char* const kUsage =
     "\n"
     "check-update: asks the update page whether a newer version is published.\n"
     "  --url URL          the page to ask (default: the program's own)\n"
+    "\n"
+    "prefixes: lists the Wine prefixes found ($WINEPREFIX, ~/.wine, Steam, Bottles,\n"
+    "Lutris, Heroic, PlayOnLinux), one JSON object per line: path, kind, name and\n"
+    "inUse (Wine runs in it). Exit status 0.\n"
     "\n"
     "Exit status: 0 nothing found or no newer version, 1 something found or a newer\n"
     "version published, 2 error.\n";
@@ -101,6 +106,12 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
   if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") return command;
   if (args[0] == "check-update") return ParseCheckUpdate(args);
   if (args[0] == "fix") return ParseFixCommandLine(args);
+  if (args[0] == "prefixes") {
+    if (args.size() > 1 && (args[1] == "--help" || args[1] == "-h")) return command;
+    if (args.size() > 1) throw std::invalid_argument("unknown option '" + args[1] + "'");
+    command.kind = ParsedCommand::Kind::Prefixes;
+    return command;
+  }
   if (args[0] != "scan") throw std::invalid_argument("unknown command '" + args[0] + "'");
   command.kind = ParsedCommand::Kind::Scan;
   ScanOptions& scan = command.scan;

@@ -35,7 +35,7 @@ struct FixOptions {
 };
 
 struct ParsedCommand {
-  enum class Kind { Scan, CheckUpdate, Fix, Help } kind = Kind::Help;
+  enum class Kind { Scan, CheckUpdate, Fix, Prefixes, Help } kind = Kind::Help;
   ScanOptions scan;
   UpdateOptions update;
   FixOptions fix;

@@ -11,6 +11,9 @@
 
 #include "cli/CliOptions.h"
 #include "cli/PackTexts.h"
+#ifndef _WIN32
+#include "cli/PrefixesCommand.h"
+#endif
 #include "cli/FixCommand.h"
 #include "cli/ScanCommand.h"
 #include "cli/UpdateCommand.h"
@@ -45,6 +48,16 @@ int main(int argc, char** argv) {
       std::cerr << "hivewarden-cli: " << error.what() << "\n";
       return kError;
     }
+  }
+  if (command.kind == ParsedCommand::Kind::Prefixes) {
+#ifdef _WIN32
+    std::cerr << "hivewarden-cli: prefixes: there are no Wine prefixes to list on Windows\n";
+    return kError;
+#else
+    WritePrefixLines(
+        hw::platform::FindPrefixes(hw::platform::PrefixSearchPlaces::FromEnvironment()), std::cout);
+    return kNothingFound;
+#endif
   }
   if (command.kind == ParsedCommand::Kind::Fix)
     return RunFix(command.fix, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
