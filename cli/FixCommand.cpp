@@ -6,6 +6,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "app/settings/SettingsStore.h"
 #include "cli/JsonLines.h"
 #include "lang/TextSource.h"
 #include "platform/EventPump.h"
@@ -13,10 +14,9 @@
 #include "repair/RepairRun.h"
 #include "results/CategoryTable.h"
 #include "results/ReportIntake.h"
-#include "search/MovedFileSearch.h"
-#include "app/settings/SettingsStore.h"
-#include "search/SearchFolders.h"
 #include "scan/AnalyzClass.h"
+#include "search/MovedFileSearch.h"
+#include "search/SearchFolders.h"
 
 namespace hw::cli {
 
@@ -46,7 +46,8 @@ void FindMovedFiles(const FixOptions& options, CategoryTable& table, platform::R
                     platform::FileSystem& files, const TextSource& texts, std::ostream& err,
                     bool showProgress) {
   TSettings stored = TSettings::Fresh(ExecutableFolder().string());
-  TSettingsStore(TSettingsLocation{api, nullptr, {}}, ExecutableFolder().string()).LoadSettings(stored);
+  TSettingsStore(TSettingsLocation{api, nullptr, {}}, ExecutableFolder().string())
+      .LoadSettings(stored);
   std::vector<std::string> folders =
       options.searchFolders.empty() ? stored.SearchPaths : options.searchFolders;
   FillDefaultSearchPaths(folders, files);
@@ -146,6 +147,10 @@ ExitStatus RunFix(const FixOptions& options, std::ostream& out, std::ostream& er
     repaired = run.RepairAll(backup);
     // Only after the backup of the whole run is on disk.
     target->Save();
+  } catch (const EBackupNotWritten& error) {
+    // Thrown before the first change: the message says so.
+    err << "hivewarden-cli: " << error.what() << "\n";
+    return kError;
   } catch (const std::exception& error) {
     err << "hivewarden-cli: " << error.what() << "\nhivewarden-cli: " << target->FailedRunText()
         << "\n";
