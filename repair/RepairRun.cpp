@@ -95,12 +95,16 @@ TRepairAction RepairActionOf(const TEntry& entry) {
   return TRepairAction::None;
 }
 
-void TRepairRun::Unchanged(const TEntry& entry, LSTATUS status) {
+bool TRepairRun::Unchanged(const TEntry& entry, LSTATUS status) {
+  // Gone already (as the second finding of one value, HKCU and HKU\<SID>, is
+  // once the first was repaired): nothing is left to show or to repair.
+  if (status == ERROR_FILE_NOT_FOUND || status == ERROR_KEY_DELETED) return false;
   ++unchanged_;
-  if (unchangedText_.size() >= kNamedUnchanged) return;
+  if (unchangedText_.size() >= kNamedUnchanged) return true;
   std::string line = entry.KeyText;
   if (!entry.ValueName.empty()) line += " (" + entry.ValueName + ")";
   unchangedText_.push_back(line + ": " + RepairFailureText(status));
+  return true;
 }
 
 void TRepairRun::ReportUnchanged() {
@@ -134,11 +138,12 @@ std::vector<TRepairRun::TPlanned> TRepairRun::Plan(TRegBackup* backup) {
         }
         if (status != ERROR_SUCCESS) {
           backup->Truncate(mark);
-          Unchanged(*entry, status);
+          if (!Unchanged(*entry, status))
+            plan.push_back({c, list.PickCursor(), entry, TOutcome::Gone});
           continue;
         }
       }
-      plan.push_back({c, list.PickCursor(), entry, false});
+      plan.push_back({c, list.PickCursor(), entry, TOutcome::Pending});
     }
   }
   return plan;
@@ -150,7 +155,7 @@ void TRepairRun::RemoveRepaired(const std::vector<TPlanned>& plan) {
   TEntriesView* view = table_.View();
   bool removed = false;
   for (auto it = plan.rbegin(); it != plan.rend(); ++it) {
-    if (!it->Repaired) continue;
+    if (it->Outcome == TOutcome::Pending) continue;
     TEntries& list = *table_[it->Category].Entries;
     TEntry& entry = list[it->Position];
     if (entry.BoxItem != nullptr && view != nullptr) view->RemoveEntryRow(entry);
@@ -199,14 +204,15 @@ std::int32_t TRepairRun::RepairAll(const TBackupSettings& settings) {
   std::int32_t repaired = 0;
   try {
     for (TPlanned& step : plan) {
+      if (step.Outcome != TOutcome::Pending) continue;
       pump_.ProcessMessages();
       const LSTATUS status = Change(api_, *step.Entry);
-      if (status != ERROR_SUCCESS) {
-        Unchanged(*step.Entry, status);
-        continue;
+      if (status == ERROR_SUCCESS) {
+        step.Outcome = TOutcome::Changed;
+        ++repaired;
+      } else if (!Unchanged(*step.Entry, status)) {
+        step.Outcome = TOutcome::Gone;
       }
-      step.Repaired = true;
-      ++repaired;
     }
   } catch (...) {
     RemoveRepaired(plan);

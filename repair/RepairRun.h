@@ -56,8 +56,9 @@ class TRepairRun {
   // Repairs the picked entries, category by category in list order, and
   // returns how many were changed. Entries left with choice 0, invalid file
   // extensions, entries whose backup block could not be written and entries
-  // whose key or value cannot be changed (gone, or no write access) stay
-  // listed and unchanged; one message names the last ones and why. Throws
+  // whose key or value cannot be changed (no write access) stay listed and
+  // unchanged; one message names the last ones and why. Entries whose key or
+  // value is gone leave the list uncounted. Throws
   // EBackupNotWritten, having changed nothing, when the backup cannot be
   // written.
   std::int32_t RepairAll(const TBackupSettings& backup);
@@ -66,17 +67,21 @@ class TRepairRun {
   bool RepairRan() const { return repairRan_; }
 
  private:
+  // Gone: the key or value no longer exists; the entry leaves the list
+  // without counting as repaired.
+  enum class TOutcome { Pending, Changed, Gone };
   struct TPlanned {
     int Category;
     int Position;  // in its list, before any removal
     TEntry* Entry;
-    bool Repaired;
+    TOutcome Outcome;
   };
   // The entries to change, in the order of the run, each recorded in the
   // backup when there is one.
   std::vector<TPlanned> Plan(TRegBackup* backup);
   void RemoveRepaired(const std::vector<TPlanned>& plan);
-  void Unchanged(const TEntry& entry, LSTATUS status);
+  // Records why an entry was not changed; false when it is gone.
+  bool Unchanged(const TEntry& entry, LSTATUS status);
   void ReportUnchanged();
 
   platform::RegistryApi& api_;

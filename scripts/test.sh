@@ -31,3 +31,6 @@ fi
 "$(dirname "${BASH_SOURCE[0]}")/check-wine-prefix.sh"
 "$(dirname "${BASH_SOURCE[0]}")/check-wine-fix.sh"
 "$(dirname "${BASH_SOURCE[0]}")/check-windows-cli.sh"
+# The Windows build killed at random moments of its repair: every value gone
+# from Wine's registry is in the backup file.
+"$(dirname "${BASH_SOURCE[0]}")/check-windows-fix-kill.sh"
