@@ -56,7 +56,12 @@ std::int32_t FolderSimilarity(std::string_view oldFolder, std::string_view found
   bool matched = false;
   // The found names still open to a match: those above the last match.
   std::size_t open = foundNames.size();
-  for (auto oldName = oldNames.rbegin(); oldName != oldNames.rend(); ++oldName, --weight) {
+  // Weights and penalties stop at zero: past a hundred names a lower weight
+  // would turn a match into a loss and a mismatch into a gain, and a folder
+  // could then resemble another more than itself. Names above the hundredth
+  // from the deepest thus count for nothing.
+  for (auto oldName = oldNames.rbegin(); oldName != oldNames.rend() && weight > 0;
+       ++oldName, --weight) {
     std::int32_t penalty = weight;
     for (std::size_t i = open; i-- > 0;) {
       if (platform::equalsNoCase(foundNames[i], *oldName)) {
@@ -65,7 +70,8 @@ std::int32_t FolderSimilarity(std::string_view oldFolder, std::string_view found
         matched = true;
         break;
       }
-      score -= penalty--;
+      score -= penalty;
+      if (penalty > 0) --penalty;
     }
   }
   return matched ? score : kNoMatch;

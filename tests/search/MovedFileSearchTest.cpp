@@ -50,6 +50,32 @@ TEST(FolderSimilarityTest, ComparesOnlyTheDeepestNamesOfOverlongPaths) {
   EXPECT_EQ(FolderSimilarity(deep("x", 5000), "D:\\Tool"), 100);
 }
 
+// Nothing resembles a folder more than the folder itself, however deep: past
+// a hundred names the weights would turn negative, and the folder's deepest
+// hundred and one names alone scored higher than the whole of it.
+TEST(FolderSimilarityTest, NoFolderResemblesADeepFolderMoreThanItself) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 130; ++i) names.push_back("n" + std::to_string(i));
+  auto join = [&](std::size_t from) {
+    std::string path = "C:";
+    for (std::size_t i = from; i < names.size(); ++i) path += "\\" + names[i];
+    return path;
+  };
+  const std::string whole = join(0);
+  const std::int32_t self = FolderSimilarity(whole, whole);
+  for (std::size_t from : {1u, 10u, 29u, 30u, 60u})
+    EXPECT_LE(FolderSimilarity(whole, join(from)), self) << from;
+  // Each further name that does not match costs, or at least gains nothing.
+  std::string found = "C:\\n0";
+  std::int32_t last = FolderSimilarity("C:\\n0", found);
+  for (std::size_t i = 1; i < names.size(); ++i) {
+    found += "\\" + names[i];
+    const std::int32_t score = FolderSimilarity("C:\\n0", found);
+    EXPECT_LE(score, last) << i;
+    last = score;
+  }
+}
+
 // Records the status texts besides the fake view's rows and counts.
 class StatusView : public test::FakeEntriesView {
  public:
