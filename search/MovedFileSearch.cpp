@@ -83,7 +83,7 @@ void ApplySearchDefaults(CategoryTable& table) {
   bool changed = false;
   for (const auto& item : entries.List()) {
     TEntry& entry = *item;
-    if (!entry.KeyWritable || entry.Choice() >= 2) continue;
+    if (!entry.KeyWritable || entry.Choice() >= 2 || entry.ChosenByUser) continue;
     entry.SetChoice(entry.PathCount < 2 ? 1 : 0);
     if (entry.BoxItem == nullptr || view == nullptr) continue;
     // The row's check mark picks the entry, as a click on it would.
@@ -186,7 +186,8 @@ void TMovedFileSearch::FindInDir1FoundFile(TFindInDir& sender) {
     // text) is no replacement: it neither becomes the choice nor counts.
     if (!entry->AddReplacement(folderWanted ? foundFolder : foundPath)) continue;
     const std::int32_t score = FolderSimilarity(ExtractFilePath(entry->BadPath), foundFolder);
-    if (entry->Choice() < 2 || score > entry->BestScore) {
+    // A choice the user made meanwhile stays; the find is offered beside it.
+    if (!entry->ChosenByUser && (entry->Choice() < 2 || score > entry->BestScore)) {
       entry->SetChoice(static_cast<std::int32_t>(entry->Choices.size()) - 1);
       entry->BestScore = score;
     }

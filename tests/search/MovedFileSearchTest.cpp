@@ -185,6 +185,42 @@ TEST_F(MovedFileSearchTest, DefaultsChooseByPathCountWhereNothingWasFound) {
   EXPECT_EQ(view.refreshes, 1);
 }
 
+// What the user chose while the search ran holds: an entry unpicked or set to
+// be left stays so, and a find is offered beside the user's choice, not
+// chosen over it.
+TEST_F(MovedFileSearchTest, TheUsersChoicesMadeDuringTheSearchHold) {
+  prefix.AddFile("D:\\New\\a.exe");
+  TEntry& unpicked = Add(acInvalidPaths, "C:\\u.exe", "C:\\u.exe");
+  TEntry& left = Add(acInvalidPaths, "C:\\l.exe", "C:\\l.exe");
+  TEntry& deleted = Add(acInvalidPaths, "C:\\Old\\a.exe", "C:\\Old\\a.exe");
+  TEntry& untouched = Add(acInvalidPaths, "C:\\t.exe", "C:\\t.exe");
+  view.shown = acInvalidPaths;
+  for (TEntry* entry : {&unpicked, &left, &deleted, &untouched})
+    view.AddEntryRow(*entry, entry->Picked());
+  // As the window does when the user clicks a mark or a choice mid-search.
+  TEntries& entries = *table[acInvalidPaths].Entries;
+  finder.OnChangeDir = [&](TFindInDir&) {
+    unpicked.ChosenByUser = left.ChosenByUser = deleted.ChosenByUser = true;
+    entries.SetPicked(&unpicked, false);
+    left.SetChoice(0);
+    entries.SetPicked(&left, false);
+  };
+  search.RunMovedFileSearch({"D:\\"});
+  ApplySearchDefaults(table);
+
+  EXPECT_FALSE(unpicked.Picked());
+  EXPECT_EQ(unpicked.Choice(), 1);
+  EXPECT_FALSE(left.Picked());
+  EXPECT_EQ(left.Choice(), 0);
+  // The find was added to the choices, the user's delete stays chosen.
+  EXPECT_EQ(deleted.Choices.back(), "D:\\New\\a.exe");
+  EXPECT_EQ(deleted.Choice(), 1);
+  EXPECT_TRUE(deleted.Picked());
+  EXPECT_TRUE(untouched.Picked());
+  EXPECT_EQ(untouched.Choice(), 1);
+  EXPECT_EQ(entries.PickedCount(), 2);
+}
+
 // The command-line tool's call, without a view: the defaults are the fixed
 // drives (every drive of this prefix), less the excluded ones.
 TEST_F(MovedFileSearchTest, OneCallSearchesTheDefaultDrivesExceptTheExcludedOnes) {
