@@ -160,7 +160,7 @@ while kills < 3 or (time.monotonic() + took < deadline and kills < 12):
     began = time.monotonic()
     if kills % 3 != 2:
         if wait_for_backup(child):
-            time.sleep(changing * rng.random() ** 2)
+            time.sleep(changing * rng.random() ** 3)
     else:
         time.sleep(took * (0.5 + 0.5 * rng.random()))
     at = time.monotonic() - began
