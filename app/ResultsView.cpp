@@ -273,7 +273,11 @@ void TResultsView::SyncPicked(int first, int end) {
   for (int row = std::max(first, 0); row < end; ++row) {
     TEntry* entry = RowEntry(row);
     if (entry == nullptr || entry->Category >= kCategoryCount) continue;
-    form_.Categories()[entry->Category].Entries->SetPicked(entry, list.GetChecked(row));
+    // Code sets the entry first and the mark after it: a mark that differs
+    // was set by the user (a click, a choice, a menu command).
+    const bool checked = list.GetChecked(row);
+    if (entry->Picked() != checked) entry->ChosenByUser = true;
+    form_.Categories()[entry->Category].Entries->SetPicked(entry, checked);
   }
 }
 
@@ -293,6 +297,7 @@ void TResultsView::ChoiceChanged(TLBComboBox* combo) {
   if (row < 0) row = list.ItemIndex();
   TEntry* entry = RowEntry(row);
   if (entry == nullptr) return;
+  entry->ChosenByUser = true;
   entry->SetChoice(combo != nullptr ? combo->currentIndex() : list.BoxItem(row)->ComboIndex);
   SetRowMark(row, entry->Choice() != 0);
   list.viewport()->update(list.ItemRect(row));
@@ -331,7 +336,11 @@ void TResultsView::PickAll(bool pick) {
   list.BeginUpdate();
   for (int row = 0; row < list.Count(); ++row) list.SetChecked(row, pick);
   list.EndUpdate();
-  for (int c = 0; c < kCategoryCount; ++c) form_.Categories()[c].Entries->SetAllPicked(pick);
+  for (int c = 0; c < kCategoryCount; ++c) {
+    TEntries& entries = *form_.Categories()[c].Entries;
+    for (const auto& entry : entries.List()) entry->ChosenByUser = true;
+    entries.SetAllPicked(pick);
+  }
   form_.PictureListBox1->setUpdatesEnabled(true);
   RefreshResultCounts();
   form_.UpdateControls();

@@ -163,6 +163,10 @@ ExitStatus RunFix(const FixOptions& options, std::ostream& out, std::ostream& er
     repaired = run.RepairAll(backup);
     // Only after the backup of the whole run is on disk.
     target->Save();
+  } catch (const EBackupNotWritten& error) {
+    // Thrown before the first change: the message says so.
+    err << "hivewarden-cli: " << error.what() << "\n";
+    return kError;
   } catch (const std::exception& error) {
     err << "hivewarden-cli: " << error.what() << "\nhivewarden-cli: " << target->FailedRunText()
         << "\n";

@@ -23,7 +23,12 @@ bool faultMatches(FileStep step, const fs::path& file) {
 }  // namespace
 
 int plannedError(FileStep step, const fs::path& file) {
-  if (gFaultPlan == nullptr || !faultMatches(step, file)) return 0;
+  if (gFaultPlan == nullptr) return 0;
+  const std::vector<FileStep>& lacking = gFaultPlan->unsupported;
+  if (std::find(lacking.begin(), lacking.end(), step) != lacking.end() &&
+      (gFaultPlan->fileName.empty() || file.filename() == gFaultPlan->fileName))
+    return gFaultPlan->unsupportedError;
+  if (!faultMatches(step, file)) return 0;
   if (gFaultPlan->skip > 0) {
     --gFaultPlan->skip;
     return 0;

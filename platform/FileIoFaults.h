@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace hw::platform {
 
@@ -16,6 +17,12 @@ enum class FileStep {
   Write,   // writing the temporary file (e.g. ENOSPC)
   Sync,    // flushing the temporary file to disk
   Rename,  // moving the temporary file into place
+  // Putting a new file (no target to replace) in place: the hard link first,
+  // then, where the file system has none (EPERM), the rename that refuses an
+  // existing target; where that is refused too (EINVAL), the file is copied
+  // into a target created exclusively (its writes are Write steps).
+  Link,
+  RenameNoReplace,
 };
 
 struct FaultPlan {
@@ -32,6 +39,10 @@ struct FaultPlan {
   std::size_t afterBytes = 0;
   // Set by the file layer: how often the fault struck.
   int struck = 0;
+  // Steps the file system lacks (hard links on vfat): each fails every time
+  // with unsupportedError, uncounted, for the file the plan names.
+  std::vector<FileStep> unsupported = {};
+  int unsupportedError = 0;
 };
 
 // Sets the plan the file layer follows (null: none). Not thread-safe: a test

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <functional>
 
 #include "platform/FileIo.h"
 #include "platform/FileIoFaults.h"
@@ -20,6 +22,10 @@ mode_t currentUmask() {
   mode_t mask = ::umask(0);
   ::umask(mask);
   return mask;
+}
+
+bool noModes(int error) {
+  return error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP || error == EPERM;
 }
 
 }  // namespace
@@ -99,15 +105,20 @@ fs::path WriteTemporaryBeside(const fs::path& target, std::string_view text, boo
     if (n < 0) fail("cannot write", errno);
     done += static_cast<std::size_t>(n);
   }
+  // A file system without modes (vfat through FUSE) refuses to set them: the
+  // file then has what the mount gives every file.
+  auto setMode = [&](mode_t mode) {
+    if (::fchmod(fd, mode) != 0 && !noModes(errno)) fail("cannot set permissions", errno);
+  };
   struct stat st {};
   if (replacing && ::stat(target.c_str(), &st) == 0) {
-    if (::fchmod(fd, st.st_mode & 07777) != 0) fail("cannot set permissions", errno);
+    setMode(st.st_mode & 07777);
     // Keeps the owner when root saves someone's prefix; for others it is a no-op.
     if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
       // Not permitted to others than root; the file then stays the caller's.
     }
-  } else if (::fchmod(fd, 0666 & ~currentUmask()) != 0) {
-    fail("cannot set permissions", errno);
+  } else {
+    setMode(0666 & ~currentUmask());
   }
   if (int planned = plannedError(FileStep::Sync, target)) fail("cannot flush", planned);
   if (::fsync(fd) != 0) fail("cannot flush", errno);
@@ -119,19 +130,94 @@ fs::path WriteTemporaryBeside(const fs::path& target, std::string_view text, boo
   return name;
 }
 
-void MoveIntoPlace(const fs::path& temp, const fs::path& target, bool replacing) {
-  int result = 0;
-  if (int planned = plannedError(FileStep::Rename, target)) {
-    errno = planned;
-    result = -1;
-  } else if (replacing) {
-    result = ::rename(temp.c_str(), target.c_str());
-  } else {
-    result = ::link(temp.c_str(), target.c_str());
-    if (result == 0) ::unlink(temp.c_str());
+namespace {
+
+// errno of a step that may be planned to fail.
+int attempt(FileStep step, const fs::path& target, const std::function<int()>& call) {
+  if (int planned = plannedError(step, target)) return planned;
+  return call() == 0 ? 0 : errno;
+}
+
+// The file system cannot do this at all (as opposed to: the target exists).
+bool unsupported(int error) {
+  return error == EPERM || error == EINVAL || error == ENOSYS || error == ENOTSUP ||
+         error == EOPNOTSUPP || error == EMLINK || error == ENOTTY;
+}
+
+// The last way to put a new file in place where neither hard links nor an
+// exclusive rename exist (vfat, exFAT, some FUSE mounts): the target is
+// created exclusively, so a file that appeared meanwhile is never touched,
+// then filled from the temporary file and flushed. A failure removes the
+// target, which is ours; a crash meanwhile can leave it short.
+void copyIntoNew(const fs::path& temp, const fs::path& target) {
+  const int from = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
+  if (from < 0)
+    throw FileError(target.string() + ": cannot read " + temp.string() + ": " + errorText(errno));
+  struct stat st {};
+  ::fstat(from, &st);
+  const int to =
+      ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777);
+  if (to < 0) {
+    const int error = errno;
+    ::close(from);
+    throw FileError(target.string() + ": cannot create the file: " + errorText(error));
   }
-  if (result != 0)
-    throw FileError(target.string() + ": cannot replace the file: " + errorText(errno));
+  auto fail = [&](const std::string& what, int error) {
+    ::close(from);
+    ::close(to);
+    ::unlink(target.c_str());
+    throw FileError(target.string() + ": " + what + ": " + errorText(error));
+  };
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = ::read(from, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) fail("cannot read " + temp.string(), errno);
+    if (got == 0) break;
+    for (ssize_t done = 0; done < got;) {
+      ssize_t n = -1;
+      if (int planned = plannedError(FileStep::Write, target))
+        errno = planned;
+      else
+        n = ::write(to, buffer + done, static_cast<std::size_t>(got - done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) fail("cannot write", errno);
+      done += n;
+    }
+  }
+  if (int planned = plannedError(FileStep::Sync, target)) fail("cannot flush", planned);
+  if (::fsync(to) != 0) fail("cannot flush", errno);
+  ::close(from);
+  if (::close(to) != 0) {
+    const int error = errno;
+    ::unlink(target.c_str());
+    throw FileError(target.string() + ": cannot write: " + errorText(error));
+  }
+  ::unlink(temp.c_str());
+}
+
+}  // namespace
+
+void MoveIntoPlace(const fs::path& temp, const fs::path& target, bool replacing) {
+  int error = plannedError(FileStep::Rename, target);
+  if (error == 0 && replacing) {
+    error = ::rename(temp.c_str(), target.c_str()) == 0 ? 0 : errno;
+  } else if (error == 0) {
+    // Never over a file that appeared meanwhile.
+    error = attempt(FileStep::Link, target, [&] { return ::link(temp.c_str(), target.c_str()); });
+    if (error == 0) {
+      ::unlink(temp.c_str());
+      return;
+    }
+    if (unsupported(error)) {
+      error = attempt(FileStep::RenameNoReplace, target, [&] {
+        return ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);
+      });
+      if (error != 0 && unsupported(error)) return copyIntoNew(temp, target);
+    }
+  }
+  if (error != 0)
+    throw FileError(target.string() + ": cannot replace the file: " + errorText(error));
 }
 
 void SyncFolder(const fs::path& folder) {

@@ -114,72 +114,145 @@ bool KeyIsEmpty(TNTRegistry& reg) {
   return reg.GetKeyCounts(subKeys, values) && subKeys == 0 && values == 0;
 }
 
+// Opens the entry's key as reg's current key with the access its change
+// needs; the status of the failed open when it does not.
+LSTATUS Open(platform::RegistryApi& api, TNTRegistry& reg, const TRepairKey& key, REGSAM access) {
+  reg.SetRootKey(key.Root);
+  if (reg.OpenKeyWithAccess(key.KeyPath, access)) return ERROR_SUCCESS;
+  // Asked again for the reason; OpenKeyWithAccess only says whether.
+  HKEY opened = nullptr;
+  const LSTATUS status = api.RegOpenKeyExA(key.Root, Below(key.KeyPath).c_str(), access, &opened);
+  if (status == ERROR_SUCCESS) {
+    api.RegCloseKey(opened);
+    return ERROR_ACCESS_DENIED;
+  }
+  return status;
+}
+
+LSTATUS OpenWithValue(platform::RegistryApi& api, TNTRegistry& reg, const TRepairKey& key,
+                      REGSAM access, const std::string& valueName) {
+  const LSTATUS status = Open(api, reg, key, access);
+  if (status != ERROR_SUCCESS) return status;
+  return reg.ValueExists(valueName) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
+constexpr REGSAM kRewriteAccess = KEY_READ | KEY_WRITE;
+
 }  // namespace
 
-void RepairDeleteKey(platform::RegistryApi& api, const TRepairKey& key, TRegBackup* backup) {
+LSTATUS BackupDeleteKey(platform::RegistryApi& api, const TRepairKey& key, TRegBackup& backup) {
   TNTRegistry reg(api);
-  reg.SetRootKey(key.Root);
-  if (!reg.OpenKeyWithAccess(key.KeyPath, KEY_ALL_ACCESS)) return;
+  const LSTATUS status = Open(api, reg, key, KEY_ALL_ACCESS);
+  if (status != ERROR_SUCCESS) return status;
   reg.CloseKey();
   const std::string path = Below(key.KeyPath);
-  if (path.empty()) return;  // never a whole root
-  if (backup != nullptr) {
-    std::vector<TRegBlock> fileOrder;
-    SubtreeBlocks(api, key.Root, path, key.RootName, key.KeyPath, *backup, fileOrder, 0);
-    for (auto it = fileOrder.rbegin(); it != fileOrder.rend(); ++it) backup->Add(std::move(*it));
-  }
-  DeleteSubtree(api, key.Root, path, 0);
+  if (path.empty()) return ERROR_ACCESS_DENIED;  // never a whole root
+  std::vector<TRegBlock> fileOrder;
+  SubtreeBlocks(api, key.Root, path, key.RootName, key.KeyPath, backup, fileOrder, 0);
+  for (auto it = fileOrder.rbegin(); it != fileOrder.rend(); ++it) backup.Add(std::move(*it));
+  return ERROR_SUCCESS;
 }
 
-void RepairDeleteValue(platform::RegistryApi& api, const TRepairKey& key,
-                       const std::string& valueName, TRegBackup* backup) {
+LSTATUS RepairDeleteKey(platform::RegistryApi& api, const TRepairKey& key, TRegBackup* backup) {
+  if (backup != nullptr) {
+    if (const LSTATUS status = BackupDeleteKey(api, key, *backup); status != ERROR_SUCCESS)
+      return status;
+  } else {
+    TNTRegistry reg(api);
+    if (const LSTATUS status = Open(api, reg, key, KEY_ALL_ACCESS); status != ERROR_SUCCESS)
+      return status;
+  }
+  const std::string path = Below(key.KeyPath);
+  if (path.empty()) return ERROR_ACCESS_DENIED;
+  DeleteSubtree(api, key.Root, path, 0);
+  return ERROR_SUCCESS;
+}
+
+LSTATUS BackupDeleteValue(platform::RegistryApi& api, const TRepairKey& key,
+                          const std::string& valueName, TRegBackup& backup) {
   RefuseNulName(valueName);
   TNTRegistry reg(api);
-  reg.SetRootKey(key.Root);
-  if (!reg.OpenKeyWithAccess(key.KeyPath, KEY_ALL_ACCESS)) return;
+  const LSTATUS status = OpenWithValue(api, reg, key, KEY_ALL_ACCESS, valueName);
+  if (status != ERROR_SUCCESS) return status;
+  TRegBlock bare = backup.Format().Key(key.RootName, key.KeyPath);  // refuses early
+  backup.AddValue(api, reg.CurrentKey(), key.RootName, key.KeyPath, valueName);
+  // The key goes too when this value is all it holds, unless it is a link
+  // (see RepairDeleteValue).
+  DWORD subKeys = 0, values = 0;
+  if (!IsSymbolicLink(api, key.Root, Below(key.KeyPath)) && reg.GetKeyCounts(subKeys, values) &&
+      subKeys == 0 && values == 1)
+    backup.Add(std::move(bare));
+  return ERROR_SUCCESS;
+}
+
+LSTATUS RepairDeleteValue(platform::RegistryApi& api, const TRepairKey& key,
+                          const std::string& valueName, TRegBackup* backup) {
+  RefuseNulName(valueName);
+  if (backup != nullptr) {
+    if (const LSTATUS status = BackupDeleteValue(api, key, valueName, *backup);
+        status != ERROR_SUCCESS)
+      return status;
+  }
+  TNTRegistry reg(api);
+  const LSTATUS status = OpenWithValue(api, reg, key, KEY_ALL_ACCESS, valueName);
+  if (status != ERROR_SUCCESS) return status;
+  if (!reg.DeleteValue(valueName)) return ERROR_ACCESS_DENIED;
   // A link emptied through is kept: deleting it would not delete what it
   // points at, and its backup would bring back an ordinary key.
-  const bool link = IsSymbolicLink(api, key.Root, Below(key.KeyPath));
-  if (backup != nullptr) {
-    TRegBlock bare = backup->Format().Key(key.RootName, key.KeyPath);  // refuses early
-    backup->AddValue(api, reg.CurrentKey(), key.RootName, key.KeyPath, valueName);
-    reg.DeleteValue(valueName);
-    if (link || !KeyIsEmpty(reg)) return;
-    backup->Add(std::move(bare));
-  } else {
-    reg.DeleteValue(valueName);
-    if (link || !KeyIsEmpty(reg)) return;
-  }
+  if (IsSymbolicLink(api, key.Root, Below(key.KeyPath)) || !KeyIsEmpty(reg)) return ERROR_SUCCESS;
   reg.CloseKey();
   DeleteSubtree(api, key.Root, Below(key.KeyPath), 0);
+  return ERROR_SUCCESS;
 }
 
-void RepairRewriteValue(platform::RegistryApi& api, const TRepairKey& key,
-                        const std::string& valueName, const std::string& newText, bool asName,
-                        TRegBackup* backup) {
+LSTATUS BackupRewriteValue(platform::RegistryApi& api, const TRepairKey& key,
+                           const std::string& valueName, const std::string& newText, bool asName,
+                           TRegBackup& backup) {
   RefuseNulName(valueName);
   TNTRegistry reg(api);
-  reg.SetRootKey(key.Root);
-  if (!reg.OpenKeyWithAccess(key.KeyPath, KEY_READ | KEY_WRITE)) return;
-  if (!asName) {
-    if (backup != nullptr)
-      backup->AddValue(api, reg.CurrentKey(), key.RootName, key.KeyPath, valueName);
-    reg.WriteString(valueName, newText);
-    return;
+  const LSTATUS status = OpenWithValue(api, reg, key, kRewriteAccess, valueName);
+  if (status != ERROR_SUCCESS) return status;
+  if (!asName || reg.ValueExists(newText)) {
+    backup.AddValue(api, reg.CurrentKey(), key.RootName, key.KeyPath, valueName);
+    return ERROR_SUCCESS;
   }
-  if (reg.ValueExists(newText)) {
-    if (backup != nullptr)
-      backup->AddValue(api, reg.CurrentKey(), key.RootName, key.KeyPath, valueName);
-    reg.DeleteValue(valueName);
-    return;
-  }
+  // The mark that removes the value under its new name again on import.
+  TRegBlock removeNew = backup.Format().Entry(key.RootName, key.KeyPath, newText, "-", dkString);
+  backup.AddValue(api, reg.CurrentKey(), key.RootName, key.KeyPath, valueName);
+  backup.Add(std::move(removeNew));
+  return ERROR_SUCCESS;
+}
+
+LSTATUS RepairRewriteValue(platform::RegistryApi& api, const TRepairKey& key,
+                           const std::string& valueName, const std::string& newText, bool asName,
+                           TRegBackup* backup) {
+  RefuseNulName(valueName);
   if (backup != nullptr) {
-    // The mark that removes the value under its new name again on import.
-    TRegBlock removeNew = backup->Format().Entry(key.RootName, key.KeyPath, newText, "-", dkString);
-    backup->AddValue(api, reg.CurrentKey(), key.RootName, key.KeyPath, valueName);
-    backup->Add(std::move(removeNew));
+    if (const LSTATUS status = BackupRewriteValue(api, key, valueName, newText, asName, *backup);
+        status != ERROR_SUCCESS)
+      return status;
   }
-  reg.RenameValue(valueName, newText);
+  TNTRegistry reg(api);
+  const LSTATUS status = OpenWithValue(api, reg, key, kRewriteAccess, valueName);
+  if (status != ERROR_SUCCESS) return status;
+  if (!asName) {
+    reg.WriteString(valueName, newText);
+  } else if (reg.ValueExists(newText)) {
+    if (!reg.DeleteValue(valueName)) return ERROR_ACCESS_DENIED;
+  } else if (!reg.RenameValue(valueName, newText)) {
+    return ERROR_ACCESS_DENIED;
+  }
+  return ERROR_SUCCESS;
+}
+
+std::string RepairFailureText(LSTATUS status) {
+  switch (status) {
+    case ERROR_SUCCESS: return {};
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_KEY_DELETED: return "it no longer exists";
+    case ERROR_ACCESS_DENIED: return "it cannot be changed (access denied)";
+    default: return "it cannot be opened (error " + std::to_string(status) + ")";
+  }
 }
 
 }  // namespace hw

@@ -6,13 +6,16 @@
 // tool, which both run it; the registry work itself is registry/Repair.h.
 //
 // Nothing is lost: the backup of the whole run is written (once, newest block
-// first) before RepairAll returns, and the caller saves the registry only
-// after it returned normally. A run that throws has written the backup of
-// what it changed so far, but its changes must not be saved.
+// first, flushed to disk) before its first change, and the caller saves the
+// registry only after RepairAll returned normally. Where the registry changes
+// live (Windows), a run stopped at any moment has the backup of everything it
+// changed.
 
 #include <cstdint>
 #include <filesystem>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "platform/EventPump.h"
 #include "platform/RegistryApi.h"
@@ -51,25 +54,43 @@ class TRepairRun {
              TBackupMessages& messages);
 
   // Repairs the picked entries, category by category in list order, and
-  // returns how many were repaired. Entries left with choice 0, invalid file
-  // extensions, and entries whose backup block could not be written (the
-  // message says why) stay listed and unchanged. Throws EBackupNotWritten when
-  // the backup cannot be written: before any change when its folder takes no
-  // file, else at the end, with the registry changed in memory only.
+  // returns how many were changed. Entries left with choice 0, invalid file
+  // extensions, entries whose backup block could not be written and entries
+  // whose key or value cannot be changed (no write access) stay listed and
+  // unchanged; one message names the last ones and why. Entries whose key or
+  // value is gone leave the list uncounted. Throws
+  // EBackupNotWritten, having changed nothing, when the backup cannot be
+  // written.
   std::int32_t RepairAll(const TBackupSettings& backup);
 
   // Set by a run that found at least one entry picked.
   bool RepairRan() const { return repairRan_; }
 
  private:
-  // The picked entries of one category; returns how many were repaired.
-  std::int32_t RepairCategory(int category, TRegBackup* backup);
+  // Gone: the key or value no longer exists; the entry leaves the list
+  // without counting as repaired.
+  enum class TOutcome { Pending, Changed, Gone };
+  struct TPlanned {
+    int Category;
+    int Position;  // in its list, before any removal
+    TEntry* Entry;
+    TOutcome Outcome;
+  };
+  // The entries to change, in the order of the run, each recorded in the
+  // backup when there is one.
+  std::vector<TPlanned> Plan(TRegBackup* backup);
+  void RemoveRepaired(const std::vector<TPlanned>& plan);
+  // Records why an entry was not changed; false when it is gone.
+  bool Unchanged(const TEntry& entry, LSTATUS status);
+  void ReportUnchanged();
 
   platform::RegistryApi& api_;
   CategoryTable& table_;
   const platform::EventPump& pump_;
   TBackupMessages& messages_;
   bool repairRan_ = false;
+  std::size_t unchanged_ = 0;
+  std::vector<std::string> unchangedText_;
 };
 
 }  // namespace hw

@@ -69,6 +69,7 @@ void TEntries::ResetChoices() {
     entry->Choices.clear();
     entry->SetChoice(-1);
     entry->BestScore = TEntry::kNoScore;
+    entry->ChosenByUser = false;
   }
 }
 

@@ -47,6 +47,9 @@ class TEntry {
   std::uint8_t Category = 0;
   bool KeyWritable = true;
   std::int32_t PathCount = 0;
+  // The user picked, unpicked or chose for this entry (possibly while the
+  // moved-file search ran): the search and its defaults keep that choice.
+  bool ChosenByUser = false;
   // The entry's row while it is shown; not owned. Whoever destroys the entry
   // removes the row first, or the row keeps a link to a destroyed entry.
   TBoxItem* BoxItem = nullptr;

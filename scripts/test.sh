@@ -41,3 +41,6 @@ fi
 "$(dirname "${BASH_SOURCE[0]}")/check-wine-backup.sh"
 "$(dirname "${BASH_SOURCE[0]}")/check-windows-cli.sh"
 "$(dirname "${BASH_SOURCE[0]}")/check-wine-installer.sh"
+# The Windows build killed at random moments of its repair: every value gone
+# from Wine's registry is in the backup file.
+"$(dirname "${BASH_SOURCE[0]}")/check-windows-fix-kill.sh"

@@ -56,7 +56,12 @@ std::int32_t FolderSimilarity(std::string_view oldFolder, std::string_view found
   bool matched = false;
   // The found names still open to a match: those above the last match.
   std::size_t open = foundNames.size();
-  for (auto oldName = oldNames.rbegin(); oldName != oldNames.rend(); ++oldName, --weight) {
+  // Weights and penalties stop at zero: past a hundred names a lower weight
+  // would turn a match into a loss and a mismatch into a gain, and a folder
+  // could then resemble another more than itself. Names above the hundredth
+  // from the deepest thus count for nothing.
+  for (auto oldName = oldNames.rbegin(); oldName != oldNames.rend() && weight > 0;
+       ++oldName, --weight) {
     std::int32_t penalty = weight;
     for (std::size_t i = open; i-- > 0;) {
       if (platform::equalsNoCase(foundNames[i], *oldName)) {
@@ -65,7 +70,8 @@ std::int32_t FolderSimilarity(std::string_view oldFolder, std::string_view found
         matched = true;
         break;
       }
-      score -= penalty--;
+      score -= penalty;
+      if (penalty > 0) --penalty;
     }
   }
   return matched ? score : kNoMatch;
@@ -77,7 +83,7 @@ void ApplySearchDefaults(CategoryTable& table) {
   bool changed = false;
   for (const auto& item : entries.List()) {
     TEntry& entry = *item;
-    if (!entry.KeyWritable || entry.Choice() >= 2) continue;
+    if (!entry.KeyWritable || entry.Choice() >= 2 || entry.ChosenByUser) continue;
     entry.SetChoice(entry.PathCount < 2 ? 1 : 0);
     if (entry.BoxItem == nullptr || view == nullptr) continue;
     // The row's check mark picks the entry, as a click on it would.
@@ -180,7 +186,8 @@ void TMovedFileSearch::FindInDir1FoundFile(TFindInDir& sender) {
     // text) is no replacement: it neither becomes the choice nor counts.
     if (!entry->AddReplacement(folderWanted ? foundFolder : foundPath)) continue;
     const std::int32_t score = FolderSimilarity(ExtractFilePath(entry->BadPath), foundFolder);
-    if (entry->Choice() < 2 || score > entry->BestScore) {
+    // A choice the user made meanwhile stays; the find is offered beside it.
+    if (!entry->ChosenByUser && (entry->Choice() < 2 || score > entry->BestScore)) {
       entry->SetChoice(static_cast<std::int32_t>(entry->Choices.size()) - 1);
       entry->BestScore = score;
     }

@@ -32,6 +32,7 @@ std::int32_t FolderSimilarity(std::string_view oldFolder, std::string_view found
 
 // The default choice of the invalid-path entries the search found nothing
 // for: delete when the value named one path, else leave it. Rows shown follow.
+// Entries the user chose for are left as the user left them.
 void ApplySearchDefaults(CategoryTable& table);
 
 class TMovedFileSearch {

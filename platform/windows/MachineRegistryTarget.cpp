@@ -15,8 +15,9 @@ class MachineTarget final : public RegistryTarget {
   // The system's registry has kept every change already.
   void Save() override {}
   std::string FailedRunText() const override {
-    return "the changes made before the failure stay in the registry; the backup holds what "
-           "they replaced";
+    // A run writes its backup before its first change.
+    return "the changes made before the failure stay in the registry; the backup, when one was "
+           "asked for, holds what they replaced";
   }
 
  private:

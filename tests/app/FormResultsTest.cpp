@@ -258,6 +258,27 @@ TEST_F(FormResultsTest, SearchDefaultsAndReplacementTexts) {
   EXPECT_EQ(texts[2], form().InterfaceText(85) + " D:\\Fonts\\old.ttf");
 }
 
+// A mark cleared or "leave" chosen while the search ran is what the user
+// wants: the defaults after the search keep it.
+TEST_F(FormResultsTest, SearchDefaultsKeepWhatTheUserChose) {
+  Prepare({acInvalidPaths});
+  TEntry* unticked = ReportPath("unticked");
+  TEntry* left = ReportPath("left");
+  TEntry* other = ReportPath("other");
+  ClickMark(0);
+  Choose(FocusCombo(1), 0);
+  ASSERT_EQ(Marks(), (std::vector<bool>{false, false, true}));
+
+  form().ApplySearchDefaults();
+  EXPECT_EQ(Marks(), (std::vector<bool>{false, false, true}));
+  EXPECT_FALSE(unticked->Picked());
+  EXPECT_FALSE(left->Picked());
+  EXPECT_EQ(left->Choice(), 0);
+  EXPECT_EQ(list_->BoxItem(1)->ComboIndex, 0);
+  EXPECT_TRUE(other->Picked());
+  EXPECT_TRUE(Caption(0).endsWith("(1 of 3 picked)"));
+}
+
 TEST_F(FormResultsTest, RowsAreDrawnInTheirColours) {
   Prepare({acInvalidPaths, acObsoleteStartMenu});
   form().resize(760, 480);

@@ -310,8 +310,8 @@ TEST_F(WizardRunTest, AFailedBackupLeavesThePrefixAsItWas) {
   const fs::path folder = program_ / "backups";
   fs::create_directories(folder);
   ToFixIt(folder / "undo.reg");
-  // The folder goes away during the run: the registry is changed in memory
-  // by then, and the backup cannot be written at the end.
+  // The folder goes away during the run: the backup, written before the first
+  // change, cannot be, and nothing is changed or taken off the list.
   bool inputDuringRun = false;
   duringWork_ = [&] {
     if (!form().RepairRunning) return;
@@ -328,8 +328,11 @@ TEST_F(WizardRunTest, AFailedBackupLeavesThePrefixAsItWas) {
   EXPECT_FALSE(form().Closing());
   const QString text = LastText();
   EXPECT_TRUE(text.contains("not changed")) << text.toStdString();
-  EXPECT_TRUE(text.contains("scan again")) << text.toStdString();
+  EXPECT_TRUE(text.contains("nothing was changed")) << text.toStdString();
+  EXPECT_FALSE(text.contains("scan again")) << text.toStdString();
   EXPECT_FALSE(text.contains("entries repaired."));
+  EXPECT_EQ(Find(acInvalidPaths, kStarPilotKey, "Path"), moved);
+  EXPECT_EQ(Find(acInvalidPaths, kPhotoViewerKey, "LastFile"), gone);
   EXPECT_EQ(form().PageName(), "Registry");
   EXPECT_EQ(Hives(), hives);
   // The window's registry is the prefix's again, so a later save keeps both values.

@@ -277,16 +277,17 @@ TEST(FixKillTest, AnInterruptedRunLosesNothing) {
 // and leaves the prefix as it was.
 TEST_F(FixCommandTest, ADiskFaultLeavesThePrefixAsItWas) {
   const fs::path backup = prefix / "backup.reg";
+  auto hive = [](std::string_view file) { return file != "backup.reg"; };
   for (const char* file : {"backup.reg", "user.reg", "system.reg"}) {
     for (const test::DiskFault& fault : test::WriteFaults()) {
       const std::vector<std::string> hives = Hives(prefix);
       {
         // A hive is opened once to be read before its temporary copy is made.
-        const bool hive = std::string_view(file) != "backup.reg";
-        test::ScopedFault scoped({.step = fault.step,
-                                  .error = fault.error,
-                                  .fileName = file,
-                                  .skip = hive && fault.step == platform::FileStep::Open ? 1 : 0});
+        test::ScopedFault scoped(
+            {.step = fault.step,
+             .error = fault.error,
+             .fileName = file,
+             .skip = hive(file) && fault.step == platform::FileStep::Open ? 1 : 0});
         EXPECT_EQ(Fix({"--backup", backup.string(), "--search", "C:\\"}), kError)
             << fault.name << " on " << file;
         ASSERT_GT(scoped.struck(), 0) << fault.name << " on " << file;
@@ -294,7 +295,12 @@ TEST_F(FixCommandTest, ADiskFaultLeavesThePrefixAsItWas) {
       SCOPED_TRACE(std::string(fault.name) + " on " + file + ": " + err.str());
       EXPECT_NE(err.str().find(file), std::string::npos);
       EXPECT_NE(err.str().find(std::strerror(fault.error)), std::string::npos);
-      EXPECT_NE(err.str().find("the prefix was not changed"), std::string::npos);
+      // A backup that fails stops the run before its first change, and says so:
+      // an existing file that cannot be read is refused before the scan.
+      const bool unchangedSaid = err.str().find("the prefix was not changed") != std::string::npos;
+      EXPECT_TRUE(hive(file) ? unchangedSaid
+                             : unchangedSaid || err.str().find("nothing was changed") !=
+                                                    std::string::npos);
       EXPECT_EQ(Hives(prefix), hives);
       for (const auto& entry : fs::directory_iterator(prefix))
         EXPECT_NE(entry.path().filename().string().front(), '.') << "a temporary file was left";

@@ -1,6 +1,6 @@
 // A repair run whose backup cannot be written, whatever the disk fault: it
-// ends in EBackupNotWritten, whose changes the caller never saves, with the
-// file and the reason shown.
+// ends in EBackupNotWritten before its first change, with the file and the
+// reason shown.
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ namespace {
 
 class RepairFaultTest : public test::RegistryFixture {};
 
-TEST_P(RepairFaultTest, ABackupThatCannotBeWrittenEndsTheRunUnsaved) {
+TEST_P(RepairFaultTest, ABackupThatCannotBeWrittenEndsTheRunBeforeAnyChange) {
   test::TempDir dir;
   for (const test::DiskFault& fault : test::WriteFaults()) {
     SCOPED_TRACE(fault.name);
@@ -40,8 +40,16 @@ TEST_P(RepairFaultTest, ABackupThatCannotBeWrittenEndsTheRunUnsaved) {
     TRepairRun run{api, table, pump, messages};
 
     test::ScopedFault scoped({.step = fault.step, .error = fault.error, .fileName = "b.reg"});
-    EXPECT_THROW(run.RepairAll({true, dir.path() / "b.reg", true}), EBackupNotWritten);
+    try {
+      run.RepairAll({true, dir.path() / "b.reg", true});
+      ADD_FAILURE() << "no EBackupNotWritten";
+    } catch (const EBackupNotWritten& error) {
+      EXPECT_NE(std::string(error.what()).find("nothing was changed"), std::string::npos);
+    }
     EXPECT_GT(scoped.struck(), 0);
+    // Nothing is changed before the backup is on disk.
+    EXPECT_TRUE(StringIs("Software\\A", "gone", "C:\\missing.exe"));
+    EXPECT_EQ(table.CountTotal(), 1);
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_NE(messages.shown.back().find("b.reg"), std::string::npos) << messages.shown.back();
     EXPECT_NE(messages.shown.back().find(std::strerror(fault.error)), std::string::npos)

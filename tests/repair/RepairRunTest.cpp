@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/FileIo.h"
 #include "registry/RegExport.h"
 #include "results/CategoryTable.h"
 #include "tests/results/ResultsFakes.h"
@@ -70,9 +72,9 @@ TEST_P(RepairRunTest, RepairsByCategoryAndChoiceAndLeavesTheRestListed) {
   Add(acInvalidPaths, "Software\\A", "left", 0);
   Add(acInvalidPaths, "Software\\A", "gone");
   Add(acInvalidPaths, "Software\\A", "moved", 2);
-  Add(acInvalidPaths, "Software\\Missing", "v");  // does not open: counted, removed
+  Add(acInvalidPaths, "Software\\Missing", "v");  // gone: leaves the list, not counted
 
-  EXPECT_EQ(run.RepairAll(Backup()), 5);
+  EXPECT_EQ(run.RepairAll(Backup()), 4);
   EXPECT_TRUE(run.RepairRan());
   EXPECT_TRUE(StringIs("Software\\Ext", "e", "x"));
   EXPECT_TRUE(StringIs("Software\\A", "left", "x"));
@@ -86,6 +88,7 @@ TEST_P(RepairRunTest, RepairsByCategoryAndChoiceAndLeavesTheRestListed) {
   EXPECT_EQ(table.PickedTotal(), 2);
   EXPECT_EQ(view.rows.size(), 2u);
   EXPECT_EQ(view.removed.size(), 5u);
+  EXPECT_TRUE(messages.shown.empty());
 
   // Run order: categories 0 to 7, list order within; newest block first.
   const std::string text = test::ReadTextFile(dir.path() / "b.reg");
@@ -110,6 +113,122 @@ TEST_P(RepairRunTest, AnEntryTheBackupCannotHoldStaysAndTheRunGoesOn) {
   EXPECT_NE(messages.shown[0].find("Ωmega"), std::string::npos);
   EXPECT_EQ(test::ReadTextFile(dir.path() / "b.reg").find("mega"), std::string::npos);
   EXPECT_EQ(table.CountTotal(), 1);
+}
+
+TEST_P(RepairRunTest, AKeyThatCannotBeWrittenIsNotCountedAndStaysListedWithTheReason) {
+  AddString("Software\\Locked", "v", "x");
+  AddString("Software\\Locked", "w", "x");
+  AddString("Software\\A", "v", "x");
+  ASSERT_TRUE(
+      store.setAccess(HKEY_CURRENT_USER, "Software\\Locked", platform::KeyAccess::ReadOnly));
+  Add(acInvalidPaths, "Software\\Locked", "v");
+  Add(acInvalidPaths, "Software\\Locked", "w", 2);
+  Add(acInvalidPaths, "Software\\A", "v");
+  for (bool backupOn : {true, false}) {
+    SCOPED_TRACE(backupOn);
+    messages.shown.clear();
+    TBackupSettings backup = Backup();
+    backup.On = backupOn;
+    // The count is what was changed: the value of A alone.
+    EXPECT_EQ(run.RepairAll(backup), backupOn ? 1 : 0);
+    EXPECT_TRUE(StringIs("Software\\Locked", "v", "x"));
+    EXPECT_TRUE(StringIs("Software\\Locked", "w", "x"));
+    EXPECT_TRUE(KeyAbsent("Software\\A"));
+    EXPECT_EQ(table.CountTotal(), 2);
+    EXPECT_EQ(table.PickedTotal(), 2);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].find("2 entries were left"), std::string::npos)
+        << messages.shown[0];
+    EXPECT_NE(messages.shown[0].find("Software\\Locked (w): it cannot be changed (access denied)"),
+              std::string::npos)
+        << messages.shown[0];
+  }
+  // Nothing of the locked key went into the backup: it was not changed.
+  EXPECT_EQ(test::ReadTextFile(dir.path() / "b.reg").find("Locked"), std::string::npos);
+}
+
+// Forwards every call, and at the first change of the registry copies the
+// backup file as it is then: where the registry changes live, that is all a
+// run stopped at that moment leaves.
+class FirstChangeWatch final : public platform::RegistryApi {
+ public:
+  FirstChangeWatch(platform::RegistryApi& inner, fs::path backup)
+      : inner_(inner), backup_(std::move(backup)) {}
+  std::optional<std::string> atFirstChange;
+
+  LSTATUS RegOpenKeyExA(HKEY key, const char* subKey, REGSAM access, HKEY* result) override {
+    return inner_.RegOpenKeyExA(key, subKey, access, result);
+  }
+  LSTATUS RegOpenLinkKeyA(HKEY key, const char* subKey, REGSAM access, HKEY* result) override {
+    return inner_.RegOpenLinkKeyA(key, subKey, access, result);
+  }
+  LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, REGSAM access, HKEY* result,
+                          DWORD* disposition) override {
+    Changing();
+    return inner_.RegCreateKeyExA(key, subKey, access, result, disposition);
+  }
+  LSTATUS RegCloseKey(HKEY key) override { return inner_.RegCloseKey(key); }
+  LSTATUS RegQueryInfoKeyA(HKEY key, DWORD* subKeys, DWORD* maxSubKeyLen, DWORD* values,
+                           DWORD* maxValueNameLen, DWORD* maxValueLen,
+                           FILETIME* lastWriteTime) override {
+    return inner_.RegQueryInfoKeyA(key, subKeys, maxSubKeyLen, values, maxValueNameLen, maxValueLen,
+                                   lastWriteTime);
+  }
+  LSTATUS RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameLen) override {
+    return inner_.RegEnumKeyExA(key, index, name, nameLen);
+  }
+  LSTATUS RegEnumValueA(HKEY key, DWORD index, char* name, DWORD* nameLen) override {
+    return inner_.RegEnumValueA(key, index, name, nameLen);
+  }
+  LSTATUS RegQueryValueExA(HKEY key, const char* valueName, DWORD* type, BYTE* data,
+                           DWORD* size) override {
+    return inner_.RegQueryValueExA(key, valueName, type, data, size);
+  }
+  LSTATUS RegQueryStoredValueA(HKEY key, const char* valueName, DWORD* type, BYTE* data,
+                               DWORD* size) override {
+    return inner_.RegQueryStoredValueA(key, valueName, type, data, size);
+  }
+  LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD type, const BYTE* data,
+                         DWORD size) override {
+    Changing();
+    return inner_.RegSetValueExA(key, valueName, type, data, size);
+  }
+  LSTATUS RegDeleteKeyA(HKEY key, const char* subKey) override {
+    Changing();
+    return inner_.RegDeleteKeyA(key, subKey);
+  }
+  LSTATUS RegDeleteValueA(HKEY key, const char* valueName) override {
+    Changing();
+    return inner_.RegDeleteValueA(key, valueName);
+  }
+
+ private:
+  void Changing() {
+    if (atFirstChange) return;
+    std::string text;
+    platform::ReadWholeFile(backup_, text);
+    atFirstChange = text;
+  }
+  platform::RegistryApi& inner_;
+  fs::path backup_;
+};
+
+TEST_P(RepairRunTest, TheWholeBackupIsOnDiskBeforeTheFirstChange) {
+  AddString("Software\\A", "gone", "x");
+  AddString("Software\\A", "moved", "C:\\old.exe");
+  AddString("Software\\B\\Sub", "v", "y");
+  AddKey("Software\\Empty");
+  Add(acInvalidPaths, "Software\\A", "gone");
+  Add(acInvalidPaths, "Software\\A", "moved", 2);
+  Add(acInvalidAppPaths, "Software\\B", "", 1, {etAppPathMissing});
+  Add(acEmptyKeys, "Software\\Empty", "");
+  FirstChangeWatch watch(api, Backup().File);
+  TRepairRun watched{watch, table, pump, messages};
+  EXPECT_EQ(watched.RepairAll(Backup()), 4);
+  ASSERT_TRUE(watch.atFirstChange.has_value());
+  const std::string whole = test::ReadTextFile(Backup().File);
+  EXPECT_NE(whole.find("\"v\"=\"y\""), std::string::npos) << whole;
+  EXPECT_EQ(*watch.atFirstChange, whole);
 }
 
 TEST_P(RepairRunTest, NoBackupPlaceMeansNoChange) {

@@ -50,6 +50,32 @@ TEST(FolderSimilarityTest, ComparesOnlyTheDeepestNamesOfOverlongPaths) {
   EXPECT_EQ(FolderSimilarity(deep("x", 5000), "D:\\Tool"), 100);
 }
 
+// Nothing resembles a folder more than the folder itself, however deep: past
+// a hundred names the weights would turn negative, and the folder's deepest
+// hundred and one names alone scored higher than the whole of it.
+TEST(FolderSimilarityTest, NoFolderResemblesADeepFolderMoreThanItself) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 130; ++i) names.push_back("n" + std::to_string(i));
+  auto join = [&](std::size_t from) {
+    std::string path = "C:";
+    for (std::size_t i = from; i < names.size(); ++i) path += "\\" + names[i];
+    return path;
+  };
+  const std::string whole = join(0);
+  const std::int32_t self = FolderSimilarity(whole, whole);
+  for (std::size_t from : {1u, 10u, 29u, 30u, 60u})
+    EXPECT_LE(FolderSimilarity(whole, join(from)), self) << from;
+  // Each further name that does not match costs, or at least gains nothing.
+  std::string found = "C:\\n0";
+  std::int32_t last = FolderSimilarity("C:\\n0", found);
+  for (std::size_t i = 1; i < names.size(); ++i) {
+    found += "\\" + names[i];
+    const std::int32_t score = FolderSimilarity("C:\\n0", found);
+    EXPECT_LE(score, last) << i;
+    last = score;
+  }
+}
+
 // Records the status texts besides the fake view's rows and counts.
 class StatusView : public test::FakeEntriesView {
  public:
@@ -157,6 +183,42 @@ TEST_F(MovedFileSearchTest, DefaultsChooseByPathCountWhereNothingWasFound) {
   EXPECT_FALSE(threePaths.Picked());
   EXPECT_EQ(table[acInvalidPaths].Entries->PickedCount(), 3);
   EXPECT_EQ(view.refreshes, 1);
+}
+
+// What the user chose while the search ran holds: an entry unpicked or set to
+// be left stays so, and a find is offered beside the user's choice, not
+// chosen over it.
+TEST_F(MovedFileSearchTest, TheUsersChoicesMadeDuringTheSearchHold) {
+  prefix.AddFile("D:\\New\\a.exe");
+  TEntry& unpicked = Add(acInvalidPaths, "C:\\u.exe", "C:\\u.exe");
+  TEntry& left = Add(acInvalidPaths, "C:\\l.exe", "C:\\l.exe");
+  TEntry& deleted = Add(acInvalidPaths, "C:\\Old\\a.exe", "C:\\Old\\a.exe");
+  TEntry& untouched = Add(acInvalidPaths, "C:\\t.exe", "C:\\t.exe");
+  view.shown = acInvalidPaths;
+  for (TEntry* entry : {&unpicked, &left, &deleted, &untouched})
+    view.AddEntryRow(*entry, entry->Picked());
+  // As the window does when the user clicks a mark or a choice mid-search.
+  TEntries& entries = *table[acInvalidPaths].Entries;
+  finder.OnChangeDir = [&](TFindInDir&) {
+    unpicked.ChosenByUser = left.ChosenByUser = deleted.ChosenByUser = true;
+    entries.SetPicked(&unpicked, false);
+    left.SetChoice(0);
+    entries.SetPicked(&left, false);
+  };
+  search.RunMovedFileSearch({"D:\\"});
+  ApplySearchDefaults(table);
+
+  EXPECT_FALSE(unpicked.Picked());
+  EXPECT_EQ(unpicked.Choice(), 1);
+  EXPECT_FALSE(left.Picked());
+  EXPECT_EQ(left.Choice(), 0);
+  // The find was added to the choices, the user's delete stays chosen.
+  EXPECT_EQ(deleted.Choices.back(), "D:\\New\\a.exe");
+  EXPECT_EQ(deleted.Choice(), 1);
+  EXPECT_TRUE(deleted.Picked());
+  EXPECT_TRUE(untouched.Picked());
+  EXPECT_EQ(untouched.Choice(), 1);
+  EXPECT_EQ(entries.PickedCount(), 2);
 }
 
 // The command-line tool's call, without a view: the defaults are the fixed
