@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/EventPump.h"
@@ -136,14 +137,27 @@ class TAnalyzClass {
                 const std::string& valueName = {}) const {
     return ExclusionSets[category].IndexOfExcluded(keyText, valueName) >= 0;
   }
+  // Calls a category's event unless an earlier root of this scan reported the
+  // same key or value (a font value lies below its Fonts root and below
+  // HKEY_LOCAL_MACHINE): one row, and one repair, per registry entry.
   void Report(const TNotifyEvent& event);
+  bool ReportedByEarlierRoot(bool keyLevel);
   void CheckStartMenuKey(TNTRegistry& reg, const std::string& keyText);
   void CheckValue(TNTRegistry& reg, const std::string& name, const std::string& keyText,
                   TAnalyzCategories rootCategories);
 
+  // Whether the walk leaves out the key at path (below the root, no outer
+  // backslashes): another name of keys an earlier root has reported.
+  bool IsAliased(const std::string& path) const;
+
   platform::RegistryApi& registry_;
   platform::FileSystem& files_;
   const platform::EventPump& pump_;
+  std::vector<std::string> aliased_;  // for the root being walked
+  static constexpr std::size_t kNoRoot = static_cast<std::size_t>(-1);
+  std::size_t rootIndex_ = kNoRoot;  // of the root Analyze walks
+  // Each reported key or value, with the index of the root that reported it.
+  std::unordered_map<std::string, std::size_t> reportedBy_;
 };
 
 // Whether a key name holds the pattern of a GUID in braces (hyphens where a

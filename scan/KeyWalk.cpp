@@ -104,11 +104,13 @@ void TAnalyzClass::AnalyzeKeyTree(HKEY root, const std::string& path, bool& subt
     for (std::size_t i = 0; i < names.size(); ++i) {
       pump_.ProcessMessages();
       if (Stop) break;
-      // A link never counts as empty, so its parent is never deleted with it.
+      // A link never counts as empty, so its parent is never deleted with it;
+      // nor does another name of keys an earlier root reported.
+      const std::string childPath = currentPath.empty() ? names[i] : currentPath + "\\" + names[i];
       bool childEmpty = false;
-      if (!links[i]) {
+      if (!links[i] && !IsAliased(childPath)) {
         childEmpty = true;
-        AnalyzeKeyTree(root, currentPath + "\\" + names[i], childEmpty, rootCategories);
+        AnalyzeKeyTree(root, childPath, childEmpty, rootCategories);
       }
       subtreeEmpty = subtreeEmpty && childEmpty;
     }

@@ -144,8 +144,50 @@ TEST_P(ScanTest, OnlyRootsOfTheChosenCategoriesAreWalked) {
   std::vector<std::string> hives;
   for (const std::string& key : visited)
     if (key.back() == ' ') hives.push_back(key);
+  // HKEY_CLASSES_ROOT only shows the classes the two hives before it hold.
   EXPECT_EQ(hives, (std::vector<std::string>{"[HKEY_CURRENT_USER] ", "[HKEY_USERS] ",
-                                             "[HKEY_LOCAL_MACHINE] ", "[HKEY_CLASSES_ROOT] "}));
+                                             "[HKEY_LOCAL_MACHINE] "}));
+}
+
+TEST_P(ScanTest, EachKeyAndValueIsReportedOnceUnderTheFirstRootThatReachesIt) {
+  std::vector<std::string> paths;
+  engine->OnInvalidPath = [&](TAnalyzClass& e) { paths.push_back(KeyOf(e) + " " + e.ValueName); };
+  AddString("Software\\Stale", "Exe", "C:\\gone\\a.exe");
+  AddString(".Default\\Software\\Stale", "Exe", "C:\\gone\\b.exe", REG_SZ, HKEY_USERS);
+  AddString("S-1-5-21-7\\Software\\Stale", "Exe", "C:\\gone\\c.exe", REG_SZ, HKEY_USERS);
+  AddString("Software\\Classes\\stalefile", "Icon", "C:\\gone\\d.ico", REG_SZ, HKEY_LOCAL_MACHINE);
+  Scan({acInvalidPaths, acEmptyKeys});
+  std::sort(paths.begin(), paths.end());
+  EXPECT_EQ(paths, (std::vector<std::string>{
+                       "[HKEY_CURRENT_USER] Software\\Stale Exe",
+                       "[HKEY_LOCAL_MACHINE] Software\\Classes\\stalefile Icon",
+                       "[HKEY_USERS] .Default\\Software\\Stale Exe",
+                       "[HKEY_USERS] S-1-5-21-7\\Software\\Stale Exe",
+                   }));
+  EXPECT_TRUE(VisitedUnder("[HKEY_USERS] S-1-5-21-0-0-0-1000").empty());
+  EXPECT_TRUE(VisitedUnder("[HKEY_CLASSES_ROOT]").empty());
+
+  // Where no earlier root reaches them with the same categories, the other
+  // names are walked: HKEY_CURRENT_USER only for paths leaves the user's
+  // empty keys to HKEY_USERS, and without HKEY_LOCAL_MACHINE the classes are
+  // found below HKEY_CLASSES_ROOT.
+  engine->RootKeys = {{HKEY_CURRENT_USER, "\\", {acInvalidPaths}},
+                      {HKEY_USERS, "\\", {acInvalidPaths, acEmptyKeys}},
+                      {HKEY_CLASSES_ROOT, "\\stalefile\\", {acInvalidPaths}}};
+  AddKey("Software\\Empty");
+  paths.clear();
+  Scan({acInvalidPaths, acEmptyKeys});
+  std::sort(paths.begin(), paths.end());
+  EXPECT_EQ(paths, (std::vector<std::string>{
+                       "[HKEY_CLASSES_ROOT] stalefile Icon",
+                       "[HKEY_CURRENT_USER] Software\\Stale Exe",
+                       "[HKEY_USERS] .Default\\Software\\Stale Exe",
+                       "[HKEY_USERS] S-1-5-21-0-0-0-1000\\Software\\Stale Exe",
+                       "[HKEY_USERS] S-1-5-21-7\\Software\\Stale Exe",
+                   }));
+  EXPECT_NE(std::find(reports.begin(), reports.end(),
+                      "[HKEY_USERS] S-1-5-21-0-0-0-1000\\Software\\Empty"),
+            reports.end());
 }
 
 TEST_P(ScanTest, EmptyKeysAreReportedInnermostFirst) {
@@ -162,10 +204,11 @@ TEST_P(ScanTest, EmptyKeysAreReportedInnermostFirst) {
                            "[HKEY_CURRENT_USER] Software\\V\\E1",
                            "[HKEY_CURRENT_USER] Software\\V",
                        }));
-  // HKEY_USERS repeats the user's hive, which is reported again there.
-  EXPECT_NE(std::find(reports.begin(), reports.end(),
-                      "[HKEY_USERS] S-1-5-21-0-0-0-1000\\Software\\V\\E1\\E2"),
-            reports.end());
+  // The same keys below HKEY_USERS are the user's hive again: not reported twice.
+  EXPECT_EQ(
+      std::count_if(reports.begin(), reports.end(),
+                    [](const std::string& key) { return key.find("E1\\E2") != std::string::npos; }),
+      1);
 }
 
 TEST_P(ScanTest, GuidKeysAreNeverEmptyAndKeepTheirParentsNonEmpty) {
