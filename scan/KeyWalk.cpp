@@ -7,6 +7,7 @@
 #include "platform/Text.h"
 #include "registry/NTRegistry.h"
 #include "scan/AnalyzClass.h"
+#include "scan/EmptyKeyRules.h"
 
 namespace hw {
 
@@ -93,7 +94,8 @@ void TAnalyzClass::AnalyzeKeyTree(HKEY root, const std::string& path, bool& subt
     if (reg.GetKeyInfo(info)) ownInfo = info;
   }
 
-  if (reg.HasSubKeys()) {
+  const bool hadSubKeys = reg.HasSubKeys();
+  if (hadSubKeys) {
     std::vector<std::string> names;
     reg.GetKeyNames(names);
     // Told apart while this key is open, so each test resolves one name only.
@@ -121,8 +123,13 @@ void TAnalyzClass::AnalyzeKeyTree(HKEY root, const std::string& path, bool& subt
   if (emptyTest && !Stop) {
     std::size_t slash = currentPath.rfind('\\');
     std::string ownName = slash == std::string::npos ? currentPath : currentPath.substr(slash + 1);
-    if (HasGuid(ownName)) noValues = false;
-    if (noValues && subtreeEmpty && !Excluded(acEmptyKeys, "\\" + currentPath + "\\")) {
+    if (HasGuid(ownName) || (noValues && !hadSubKeys && IsClassFlagKey(root, currentPath)))
+      noValues = false;
+    // An excluded key is meant to be there: its parents must not be deleted
+    // with it.
+    if (noValues && subtreeEmpty && Excluded(acEmptyKeys, "\\" + currentPath + "\\"))
+      noValues = false;
+    if (noValues && subtreeEmpty) {
       KeyPath = currentPath;
       KeyWritable = writable;
       if (ownInfo) {

@@ -44,6 +44,15 @@ class ScanTest : public test::RegistryFixture {
     return keys;
   }
 
+  // The empty keys reported below one prefix, sorted.
+  std::vector<std::string> ReportedUnder(const std::string& prefix) const {
+    std::vector<std::string> keys;
+    for (const std::string& key : reports)
+      if (key.rfind(prefix, 0) == 0) keys.push_back(key);
+    std::sort(keys.begin(), keys.end());
+    return keys;
+  }
+
   test::FakeFileSystem files;
   platform::EventPump pump;
   std::unique_ptr<TAnalyzClass> engine;
@@ -237,6 +246,41 @@ TEST_P(ScanTest, ExclusionCoversTheKeyAndEverythingBelowIt) {
   }
   EXPECT_NE(std::find(reports.begin(), reports.end(), "[HKEY_CURRENT_USER] Software\\FooBar"),
             reports.end());
+}
+
+TEST_P(ScanTest, AnExcludedEmptyKeyKeepsItsParentsSoTheyAreNotDeletedWithIt) {
+  AddKey("Software\\Vendor\\Run");
+  AddKey("Software\\Gone\\App");
+  engine->ExclusionSets[acEmptyKeys].Items = {"\\Vendor\\Run\\"};
+  Scan({acEmptyKeys});
+  EXPECT_EQ(ReportedUnder("[HKEY_CURRENT_USER] Software\\"),
+            (std::vector<std::string>{"[HKEY_CURRENT_USER] Software\\Gone",
+                                      "[HKEY_CURRENT_USER] Software\\Gone\\App"}));
+}
+
+TEST_P(ScanTest, FlagKeysOfClassesAreNeverEmptyButAnEmptyClassIs) {
+  const std::string classes = "Software\\Classes\\";
+  for (const char* key :
+       {"Some.Control\\Insertable", "CLSID\\{12345678-1234-1234-1234-123456789012}\\Control",
+        "Wow6432Node\\Some.Script\\OLEScript", "Some.Doc\\shellex\\MayChangeDefaultMenu",
+        "DirectShow\\MediaObjects\\Categories\\4a69b442-28be-4991-969c-b500adf5d8a8\\x",
+        "Wow6432Node\\Gone.Class", "Gone.Class"}) {
+    AddKey(classes + key, HKEY_LOCAL_MACHINE);
+    AddKey(classes + key);
+  }
+  AddKey("Software\\Vendor\\Insertable");
+  Scan({acEmptyKeys});
+  EXPECT_EQ(
+      ReportedUnder("[HKEY_CURRENT_USER] Software\\"),
+      (std::vector<std::string>{"[HKEY_CURRENT_USER] Software\\Classes\\Gone.Class",
+                                "[HKEY_CURRENT_USER] Software\\Classes\\Wow6432Node\\Gone.Class",
+                                "[HKEY_CURRENT_USER] Software\\Vendor",
+                                "[HKEY_CURRENT_USER] Software\\Vendor\\Insertable"}))
+      << "outside the classes a flag's name alone marks nothing";
+  EXPECT_EQ(ReportedUnder("[HKEY_LOCAL_MACHINE] Software\\"),
+            (std::vector<std::string>{
+                "[HKEY_LOCAL_MACHINE] Software\\Classes\\Gone.Class",
+                "[HKEY_LOCAL_MACHINE] Software\\Classes\\Wow6432Node\\Gone.Class"}));
 }
 
 TEST_P(ScanTest, ReadOnlyKeysAreScannedUnlessSkipped) {
