@@ -115,7 +115,7 @@ void TAnalyzClass::Analyze() {
     if (!root.Categories.Intersects(Categories)) continue;
     aliased_ = AliasedSubtrees(RootKeys, i, Categories, sid);
     if (IsAliased(std::string(TrimChar(root.KeyPath, '\\')))) continue;
-    rootIndex_ = i;
+    PrepareRoot(i);
     bool subtreeEmpty = true;
     AnalyzeKeyTree(root.RootKey, root.KeyPath, subtreeEmpty, root.Categories);
   }
@@ -163,11 +163,37 @@ void TAnalyzClass::Report(const TNotifyEvent& event) {
 
 bool TAnalyzClass::ReportedByEarlierRoot(bool keyLevel) {
   if (rootIndex_ == kNoRoot) return false;
+  // Only findings a later root can meet again are kept, and only findings
+  // below an earlier root's path are looked up: most are neither.
+  bool belowEarlier = false;
+  for (const std::string& earlier : earlierRootPaths_)
+    belowEarlier = belowEarlier || PathWithin(KeyPath, earlier);
+  if (!belowEarlier && !keepFindings_) return false;
   // Names compare without regard to case, as the registry compares them.
   std::string id = RootName + '\n' + platform::toLowerUtf8(KeyPath) + '\n' +
                    (keyLevel ? std::string(1, '\0') : platform::toLowerUtf8(ValueName));
-  auto [first, added] = reportedBy_.try_emplace(std::move(id), rootIndex_);
-  return !added && first->second < rootIndex_;
+  if (belowEarlier) {
+    auto found = reportedBy_.find(id);
+    if (found != reportedBy_.end() && found->second < rootIndex_) return true;
+  }
+  if (keepFindings_) reportedBy_.emplace(std::move(id), rootIndex_);
+  return false;
+}
+
+void TAnalyzClass::PrepareRoot(std::size_t index) {
+  rootIndex_ = index;
+  earlierRootPaths_.clear();
+  keepFindings_ = false;
+  const TRegKeyToAnalyze& root = RootKeys[index];
+  for (std::size_t j = 0; j < RootKeys.size(); ++j) {
+    const TRegKeyToAnalyze& other = RootKeys[j];
+    if (j == index || other.RootKey != root.RootKey || !other.Categories.Intersects(Categories))
+      continue;
+    if (j < index)
+      earlierRootPaths_.emplace_back(TrimChar(other.KeyPath, '\\'));
+    else
+      keepFindings_ = true;
+  }
 }
 
 }  // namespace hw

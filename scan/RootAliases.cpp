@@ -32,14 +32,6 @@ std::vector<Alias> KnownAliases(const std::string& sid) {
   return aliases;
 }
 
-// Whether path is base or lies below it.
-bool Within(std::string_view path, std::string_view base) {
-  if (base.empty()) return true;
-  if (path.size() < base.size() || !platform::equalsNoCase(path.substr(0, base.size()), base))
-    return false;
-  return path.size() == base.size() || path[base.size()] == '\\';
-}
-
 std::string Joined(const std::string& path, std::string_view suffix) {
   if (suffix.empty()) return path;
   if (path.empty()) return std::string(suffix);
@@ -47,6 +39,13 @@ std::string Joined(const std::string& path, std::string_view suffix) {
 }
 
 }  // namespace
+
+bool PathWithin(std::string_view path, std::string_view base) {
+  if (base.empty()) return true;
+  if (path.size() < base.size() || !platform::equalsNoCase(path.substr(0, base.size()), base))
+    return false;
+  return path.size() == base.size() || path[base.size()] == '\\';
+}
 
 std::vector<std::string> AliasedSubtrees(const std::vector<TRegKeyToAnalyze>& roots,
                                          std::size_t index, TAnalyzCategories selected,
@@ -58,7 +57,7 @@ std::vector<std::string> AliasedSubtrees(const std::vector<TRegKeyToAnalyze>& ro
     for (std::size_t j = 0; j < index; ++j) {
       const TRegKeyToAnalyze& earlier = roots[j];
       if (earlier.RootKey == target.root && (earlier.Categories & wanted) == wanted &&
-          Within(target.path, TrimChar(earlier.KeyPath, '\\')))
+          PathWithin(target.path, TrimChar(earlier.KeyPath, '\\')))
         return true;
     }
     return false;
@@ -72,11 +71,11 @@ std::vector<std::string> AliasedSubtrees(const std::vector<TRegKeyToAnalyze>& ro
     // inside the alias, else the alias where it lies inside the root.
     std::string_view suffix;
     std::string subtree;
-    if (Within(rootPath, alias.place.path)) {
+    if (PathWithin(rootPath, alias.place.path)) {
       suffix = std::string_view(rootPath).substr(alias.place.path.size());
       if (!suffix.empty() && suffix.front() == '\\') suffix.remove_prefix(1);
       subtree = rootPath;
-    } else if (Within(alias.place.path, rootPath)) {
+    } else if (PathWithin(alias.place.path, rootPath)) {
       subtree = alias.place.path;
     } else {
       continue;

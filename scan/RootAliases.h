@@ -8,6 +8,7 @@
 // knowledge of how a store keeps its keys.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "scan/AnalyzClass.h"
@@ -22,5 +23,9 @@ namespace hw {
 std::vector<std::string> AliasedSubtrees(const std::vector<TRegKeyToAnalyze>& roots,
                                          std::size_t index, TAnalyzCategories selected,
                                          const std::string& sid);
+
+// Whether path (below a root, no outer backslashes) is base or lies below it;
+// names compare without regard to case.
+bool PathWithin(std::string_view path, std::string_view base);
 
 }  // namespace hw
