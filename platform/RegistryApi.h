@@ -8,6 +8,8 @@
 // Text is UTF-8: the "A" calls take and return the platform's multi-byte code
 // page, which here is UTF-8. Name lengths are therefore counted in bytes.
 
+#include <string>
+
 #include "platform/windows/WinTypes.h"
 
 namespace hw::platform {
@@ -46,6 +48,10 @@ class RegistryApi {
   // Deletes a key that has no subkeys.
   virtual LSTATUS RegDeleteKeyA(HKEY key, const char* subKey) = 0;
   virtual LSTATUS RegDeleteValueA(HKEY key, const char* valueName) = 0;
+
+  // The SID of the user HKEY_CURRENT_USER belongs to (S-1-5-21-...), which is
+  // also the name of that hive below HKEY_USERS; empty when it is not known.
+  virtual std::string CurrentUserSid() { return {}; }
 };
 
 }  // namespace hw::platform

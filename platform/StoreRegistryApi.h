@@ -34,6 +34,7 @@ class StoreRegistryApi final : public RegistryApi {
                          DWORD size) override;
   LSTATUS RegDeleteKeyA(HKEY key, const char* subKey) override;
   LSTATUS RegDeleteValueA(HKEY key, const char* valueName) override;
+  std::string CurrentUserSid() override { return store_.currentUserSid(); }
 
   // Handles not yet closed; a leak check for tests.
   std::size_t openHandleCount() const { return slots_.size() - freeSlots_.size(); }

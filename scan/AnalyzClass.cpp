@@ -4,6 +4,7 @@
 
 #include "platform/Text.h"
 #include "registry/NTRegistry.h"
+#include "scan/RootAliases.h"
 
 namespace hw {
 
@@ -107,12 +108,26 @@ TAnalyzClass::TAnalyzClass(platform::RegistryApi& registry, platform::FileSystem
 void TAnalyzClass::Analyze() {
   // Files may have come and gone since the last scan.
   files_.ClearCache();
-  for (const TRegKeyToAnalyze& root : RootKeys) {
-    if (Stop) return;
+  const std::string sid = registry_.CurrentUserSid();
+  reportedBy_.clear();
+  for (std::size_t i = 0; i < RootKeys.size() && !Stop; ++i) {
+    const TRegKeyToAnalyze& root = RootKeys[i];
     if (!root.Categories.Intersects(Categories)) continue;
+    aliased_ = AliasedSubtrees(RootKeys, i, Categories, sid);
+    if (IsAliased(std::string(TrimChar(root.KeyPath, '\\')))) continue;
+    PrepareRoot(i);
     bool subtreeEmpty = true;
     AnalyzeKeyTree(root.RootKey, root.KeyPath, subtreeEmpty, root.Categories);
   }
+  rootIndex_ = kNoRoot;
+  aliased_.clear();
+  reportedBy_.clear();
+}
+
+bool TAnalyzClass::IsAliased(const std::string& path) const {
+  for (const std::string& aliased : aliased_)
+    if (platform::equalsNoCase(aliased, path)) return true;
+  return false;
 }
 
 bool TAnalyzClass::FormatKeyDate(TNTRegistry& reg) {
@@ -138,7 +153,47 @@ TNotifyEvent& TAnalyzClass::EventOf(TAnalyzCategory category) {
 }
 
 void TAnalyzClass::Report(const TNotifyEvent& event) {
+  if (&event != &OnKey) {
+    const bool keyLevel = &event == &OnEmptyKey || &event == &OnObsoleteStartMenu ||
+                          &event == &OnInvalidExt || Flags.Contains(etAppPathMissing);
+    if (ReportedByEarlierRoot(keyLevel)) return;
+  }
   if (event) event(*this);
+}
+
+bool TAnalyzClass::ReportedByEarlierRoot(bool keyLevel) {
+  if (rootIndex_ == kNoRoot) return false;
+  // Only findings a later root can meet again are kept, and only findings
+  // below an earlier root's path are looked up: most are neither.
+  bool belowEarlier = false;
+  for (const std::string& earlier : earlierRootPaths_)
+    belowEarlier = belowEarlier || PathWithin(KeyPath, earlier);
+  if (!belowEarlier && !keepFindings_) return false;
+  // Names compare without regard to case, as the registry compares them.
+  std::string id = RootName + '\n' + platform::toLowerUtf8(KeyPath) + '\n' +
+                   (keyLevel ? std::string(1, '\0') : platform::toLowerUtf8(ValueName));
+  if (belowEarlier) {
+    auto found = reportedBy_.find(id);
+    if (found != reportedBy_.end() && found->second < rootIndex_) return true;
+  }
+  if (keepFindings_) reportedBy_.emplace(std::move(id), rootIndex_);
+  return false;
+}
+
+void TAnalyzClass::PrepareRoot(std::size_t index) {
+  rootIndex_ = index;
+  earlierRootPaths_.clear();
+  keepFindings_ = false;
+  const TRegKeyToAnalyze& root = RootKeys[index];
+  for (std::size_t j = 0; j < RootKeys.size(); ++j) {
+    const TRegKeyToAnalyze& other = RootKeys[j];
+    if (j == index || other.RootKey != root.RootKey || !other.Categories.Intersects(Categories))
+      continue;
+    if (j < index)
+      earlierRootPaths_.emplace_back(TrimChar(other.KeyPath, '\\'));
+    else
+      keepFindings_ = true;
+  }
 }
 
 }  // namespace hw

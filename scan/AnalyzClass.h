@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/EventPump.h"
@@ -112,6 +113,11 @@ class TAnalyzClass {
   bool IsExcludedDrive(std::string_view path) const;
   bool FolderExists(std::string_view path);
   bool FileExists(std::string_view path);
+  // Whether the text a missing path was cut from names something that exists
+  // when cut elsewhere: up to a later separator or the stretch's end (a
+  // file, a folder, or a program without ".exe"), or up to a blank in the
+  // path's last name (a file or program followed by arguments).
+  bool NamedByAnotherStretch(const std::string& path, const std::string& stretch);
 
  protected:
   // The value and key checks the walk calls; each tells whether the text or
@@ -136,14 +142,32 @@ class TAnalyzClass {
                 const std::string& valueName = {}) const {
     return ExclusionSets[category].IndexOfExcluded(keyText, valueName) >= 0;
   }
+  // Calls a category's event unless an earlier root of this scan reported the
+  // same key or value (a font value lies below its Fonts root and below
+  // HKEY_LOCAL_MACHINE): one row, and one repair, per registry entry.
   void Report(const TNotifyEvent& event);
+  bool ReportedByEarlierRoot(bool keyLevel);
+  // Sets up the bookkeeping of ReportedByEarlierRoot for RootKeys[index].
+  void PrepareRoot(std::size_t index);
   void CheckStartMenuKey(TNTRegistry& reg, const std::string& keyText);
   void CheckValue(TNTRegistry& reg, const std::string& name, const std::string& keyText,
                   TAnalyzCategories rootCategories);
 
+  // Whether the walk leaves out the key at path (below the root, no outer
+  // backslashes): another name of keys an earlier root has reported.
+  bool IsAliased(const std::string& path) const;
+
   platform::RegistryApi& registry_;
   platform::FileSystem& files_;
   const platform::EventPump& pump_;
+  std::vector<std::string> aliased_;  // for the root being walked
+  static constexpr std::size_t kNoRoot = static_cast<std::size_t>(-1);
+  std::size_t rootIndex_ = kNoRoot;  // of the root Analyze walks
+  // Each reported key or value a later root may meet again, with the index of
+  // the root that reported it.
+  std::unordered_map<std::string, std::size_t> reportedBy_;
+  std::vector<std::string> earlierRootPaths_;  // of the same root key, walked before
+  bool keepFindings_ = false;                  // a later root walks the same root key
 };
 
 // Whether a key name holds the pattern of a GUID in braces (hyphens where a

@@ -40,6 +40,13 @@ bool TAnalyzClass::IsObsoleteMenuItem(const std::string& menuPath) {
       !platform::equalsNoCase(std::string_view(stripped).substr(0, kPrograms.size()), kPrograms))
     return false;
   std::string rest = stripped.substr(kPrograms.size());
+  if (FolderExists(ProgramsDir + rest) || FolderExists(CommonProgramsDir + rest)) return false;
+  // The order keys name a folder as it is called, so a single "&" is part of
+  // the name (Tips & Tricks), not an accelerator.
+  if (stripped == menuPath ||
+      !platform::equalsNoCase(menuPath.substr(0, kPrograms.size()), kPrograms))
+    return true;
+  rest = menuPath.substr(kPrograms.size());
   return !FolderExists(ProgramsDir + rest) && !FolderExists(CommonProgramsDir + rest);
 }
 
@@ -74,7 +81,10 @@ void TAnalyzClass::ReportAppPath(TNTRegistry& reg, TEntryTypes flags, const std:
 
 void TAnalyzClass::CheckAppPath(HKEY root, const std::string& keyPath) {
   std::string path(TrimChar(keyPath, '\\'));
-  if (path.empty() || platform::toLowerUtf8(ExtractFileName(path)) == "app paths") return;
+  // Only the keys right below App Paths stand for programs; their subkeys
+  // (SupportedProtocols and the like) are settings of the program.
+  std::string_view parent = TrimTrailing(ExtractFilePath(path), '\\');
+  if (path.empty() || platform::toLowerUtf8(ExtractFileName(parent)) != "app paths") return;
   TNTRegistry reg(registry_);
   reg.SetRootKey(root);
   if (!reg.OpenKeyWithAccess(path, KEY_READ)) return;

@@ -7,6 +7,7 @@
 #include "platform/Text.h"
 #include "registry/NTRegistry.h"
 #include "scan/AnalyzClass.h"
+#include "scan/EmptyKeyRules.h"
 
 namespace hw {
 
@@ -95,7 +96,8 @@ void TAnalyzClass::AnalyzeKeyTree(HKEY root, const std::string& path, bool& subt
 
   std::vector<std::string> names;
   reg.GetKeyNames(names);
-  if (!names.empty()) {
+  const bool hadSubKeys = !names.empty();
+  if (hadSubKeys) {
     // Told apart while this key is open, so each test resolves one name only.
     std::vector<bool> links(names.size());
     for (std::size_t i = 0; i < names.size(); ++i)
@@ -104,11 +106,13 @@ void TAnalyzClass::AnalyzeKeyTree(HKEY root, const std::string& path, bool& subt
     for (std::size_t i = 0; i < names.size(); ++i) {
       pump_.ProcessMessages();
       if (Stop) break;
-      // A link never counts as empty, so its parent is never deleted with it.
+      // A link never counts as empty, so its parent is never deleted with it;
+      // nor does another name of keys an earlier root reported.
+      const std::string childPath = currentPath.empty() ? names[i] : currentPath + "\\" + names[i];
       bool childEmpty = false;
-      if (!links[i]) {
+      if (!links[i] && !IsAliased(childPath)) {
         childEmpty = true;
-        AnalyzeKeyTree(root, currentPath + "\\" + names[i], childEmpty, rootCategories);
+        AnalyzeKeyTree(root, childPath, childEmpty, rootCategories);
       }
       subtreeEmpty = subtreeEmpty && childEmpty;
     }
@@ -119,8 +123,13 @@ void TAnalyzClass::AnalyzeKeyTree(HKEY root, const std::string& path, bool& subt
   if (emptyTest && !Stop) {
     std::size_t slash = currentPath.rfind('\\');
     std::string ownName = slash == std::string::npos ? currentPath : currentPath.substr(slash + 1);
-    if (HasGuid(ownName)) noValues = false;
-    if (noValues && subtreeEmpty && !Excluded(acEmptyKeys, "\\" + currentPath + "\\")) {
+    if (HasGuid(ownName) || (noValues && !hadSubKeys && IsClassFlagKey(root, currentPath)))
+      noValues = false;
+    // An excluded key is meant to be there: its parents must not be deleted
+    // with it.
+    if (noValues && subtreeEmpty && Excluded(acEmptyKeys, "\\" + currentPath + "\\"))
+      noValues = false;
+    if (noValues && subtreeEmpty) {
       KeyPath = currentPath;
       KeyWritable = writable;
       if (ownTime) {

@@ -101,7 +101,10 @@ std::string StripAmpersands(std::string_view text) {
   return result;
 }
 
-bool ExtractPaths(std::string_view text, std::vector<std::string>* candidates) {
+bool IsPathSeparator(char c) { return c == ' ' || c == ',' || c == ';' || c == '\'' || c == '['; }
+
+bool ExtractPaths(std::string_view text, std::vector<std::string>* candidates,
+                  std::vector<std::string>* stretches) {
   if (candidates == nullptr || text.size() < 2) return false;
   // The character before each colon-backslash, from the last one backwards;
   // each pass sees only the text before the previous candidate.
@@ -119,6 +122,7 @@ bool ExtractPaths(std::string_view text, std::vector<std::string>* candidates) {
         std::size_t at = candidate.find(cut);
         if (at != std::string::npos) candidate.resize(at);
       }
+      if (stretches) stretches->push_back(candidate);
       for (char separator : {' ', ',', ';', '\'', '['}) CutAtSeparator(candidate, separator);
       candidates->push_back(std::move(candidate));
     }

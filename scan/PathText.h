@@ -13,7 +13,15 @@ namespace hw {
 // text, from the end of the text towards its start. True when candidates is
 // not empty afterwards; false, candidates untouched, for a missing list or a
 // text shorter than two characters.
-bool ExtractPaths(std::string_view text, std::vector<std::string>* candidates);
+// With stretches, also appends for each candidate the text it was taken from
+// before separators cut it: from its drive letter up to the next quotation
+// mark (or other character no name holds) or the end, without trailing junk.
+bool ExtractPaths(std::string_view text, std::vector<std::string>* candidates,
+                  std::vector<std::string>* stretches = nullptr);
+
+// Whether c may end a path written inside a text (blank, comma, semicolon,
+// apostrophe, opening bracket).
+bool IsPathSeparator(char c);
 
 // 1-based position of the last occurrence of sub in text, 0 if none.
 std::size_t LastPos(std::string_view sub, std::string_view text);

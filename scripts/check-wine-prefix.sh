@@ -11,9 +11,10 @@ source "$root/scripts/wine-common.sh"
 start_fresh_prefix
 wineserver -w
 
-# The default categories, then the file types, which only the command line
-# scans.
-for categories in '' extensions; do
+# The default categories, then all eight, empty keys and file types included,
+# which only the command line scans.
+all=paths,empty,fonts,startmenu,apppaths,helpfiles,shareddlls,extensions
+for categories in '' "$all"; do
   status=0
   "$cli" scan --prefix "$WINEPREFIX" ${categories:+--categories "$categories"} \
     >"$WINEPREFIX/fresh.jsonl" || status=$?
@@ -23,14 +24,20 @@ for categories in '' extensions; do
     exit 1
   fi
 done
-echo "ok: a fresh prefix scans clean, file types included"
+echo "ok: a fresh prefix scans clean in all eight categories"
 
 plant_stale_entries "$wine"
+# A vendor's key an uninstaller emptied; empty keys Wine and Windows programs
+# expect stay unreported. (reg add would give the key an empty default value;
+# a .reg file makes it without any.)
+printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\SomeVendor\\SomeApp]\r\n\r\n' \
+  >"$WINEPREFIX/vendor.reg"
+"$wine" regedit /S "Z:$(printf '%s' "$WINEPREFIX/vendor.reg" | tr / '\\')"
 wineserver -w
 
 found="$WINEPREFIX/planted.jsonl"
 "$cli" scan --prefix "$WINEPREFIX" >"$found" || true
-"$cli" scan --prefix "$WINEPREFIX" --categories extensions >>"$found" || true
+"$cli" scan --prefix "$WINEPREFIX" --categories empty,extensions >>"$found" || true
 failed=0
 # One finding, field by field as hivewarden-cli writes them (JSON text, so
 # backslashes are doubled): category, key, value, bad path, flags, path count.
@@ -60,6 +67,12 @@ expect 6 "$m\\\\Windows\\\\CurrentVersion\\\\SharedDLLs" 'C:\\Program Files\\Sta
 expect 6 "$m\\\\Windows\\\\CurrentVersion\\\\SharedDLLs" 'C:\\windows\\system32\\kernel32.dll' \
   'C:\\windows\\system32\\kernel32.dll' '"etInvalidName","etZeroUsageCount"' 0
 expect 7 '[HKEY_CLASSES_ROOT] .foo' '' ', etExtAbsentNameKey' '"etExtAbsentNameKey"' 1
+expect 1 '[HKEY_CURRENT_USER] Software\\SomeVendor\\SomeApp' '' '' '' 0
+expect 1 '[HKEY_CURRENT_USER] Software\\SomeVendor' '' '' '' 0
+if [ "$(grep -c '"category":1,' "$found")" -ne 2 ]; then
+  echo "FAIL: empty keys other than the vendor's were reported" >&2
+  failed=1
+fi
 if grep -qe 'notepad.exe' -e 'ShellNew' "$found"; then
   echo "FAIL: an existing file or a sound file type was reported" >&2
   failed=1

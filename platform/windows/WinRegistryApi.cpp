@@ -6,6 +6,9 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include <sddl.h>
 
 #include "platform/RegistryStore.h"
 #include "platform/Text.h"
@@ -232,6 +235,23 @@ LSTATUS WinRegistryApi::RegDeleteKeyA(HKEY key, const char* subKey) {
 LSTATUS WinRegistryApi::RegDeleteValueA(HKEY key, const char* valueName) {
   if (invalid(key)) return ERROR_INVALID_HANDLE;
   return ::RegDeleteValueW(key, WideName(valueName).get());
+}
+
+std::string WinRegistryApi::CurrentUserSid() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+  std::string sid;
+  DWORD size = 0;
+  ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<BYTE> buffer(size);
+  LPSTR text = nullptr;
+  if (size != 0 && ::GetTokenInformation(token, TokenUser, buffer.data(), size, &size) &&
+      ::ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+    sid = text;
+    ::LocalFree(text);
+  }
+  ::CloseHandle(token);
+  return sid;
 }
 
 }  // namespace hw::platform

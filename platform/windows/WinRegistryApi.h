@@ -40,6 +40,8 @@ class WinRegistryApi final : public RegistryApi {
   // link at the end of the path and delete its target.
   LSTATUS RegDeleteKeyA(HKEY key, const char* subKey) override;
   LSTATUS RegDeleteValueA(HKEY key, const char* valueName) override;
+  // From the process's token.
+  std::string CurrentUserSid() override;
 };
 
 }  // namespace hw::platform

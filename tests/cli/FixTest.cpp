@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -149,8 +150,23 @@ TEST_F(FixCommandTest, DryRunListsTheActionsAndChangesNothing) {
 
 TEST_F(FixCommandTest, RepairsSavesAndLeavesNothingToFind) {
   const fs::path backup = dir.path() / "backup.reg";
+  // One planned action per key or value: none is reached twice under two roots.
+  ASSERT_EQ(Fix({"--dry-run"}), kNothingFound) << err.str();
+  std::vector<std::string> actions;
+  std::istringstream plan(out.str());
+  for (std::string line; std::getline(plan, line);) {
+    const std::size_t key = line.find("\"key\":");
+    actions.push_back(line.substr(key, line.find(",\"data\":") - key));
+    EXPECT_EQ(line.find("[HKEY_USERS] S-1-5-21-0-0-0-1000"), std::string::npos) << line;
+    EXPECT_EQ(line.find("[HKEY_CLASSES_ROOT]"), std::string::npos) << line;
+  }
+  ASSERT_FALSE(actions.empty());
+  std::vector<std::string> distinct = actions;
+  std::sort(distinct.begin(), distinct.end());
+  EXPECT_EQ(std::unique(distinct.begin(), distinct.end()), distinct.end()) << out.str();
   ASSERT_EQ(Fix({"--backup", backup.string()}), kNothingFound) << err.str();
-  EXPECT_NE(out.str().find("entries repaired"), std::string::npos);
+  EXPECT_EQ(out.str().rfind(std::to_string(actions.size()) + " entries repaired\n", 0), 0u)
+      << out.str();
   EXPECT_EQ(test::ReadTextFile(backup).rfind("REGEDIT4\r\n\r\n[", 0), 0u);
   ASSERT_EQ(Fix({"--dry-run"}), kNothingFound);
   EXPECT_EQ(out.str(), "");

@@ -44,6 +44,15 @@ class ScanTest : public test::RegistryFixture {
     return keys;
   }
 
+  // The empty keys reported below one prefix, sorted.
+  std::vector<std::string> ReportedUnder(const std::string& prefix) const {
+    std::vector<std::string> keys;
+    for (const std::string& key : reports)
+      if (key.rfind(prefix, 0) == 0) keys.push_back(key);
+    std::sort(keys.begin(), keys.end());
+    return keys;
+  }
+
   test::FakeFileSystem files;
   platform::EventPump pump;
   std::unique_ptr<TAnalyzClass> engine;
@@ -144,8 +153,50 @@ TEST_P(ScanTest, OnlyRootsOfTheChosenCategoriesAreWalked) {
   std::vector<std::string> hives;
   for (const std::string& key : visited)
     if (key.back() == ' ') hives.push_back(key);
+  // HKEY_CLASSES_ROOT only shows the classes the two hives before it hold.
   EXPECT_EQ(hives, (std::vector<std::string>{"[HKEY_CURRENT_USER] ", "[HKEY_USERS] ",
-                                             "[HKEY_LOCAL_MACHINE] ", "[HKEY_CLASSES_ROOT] "}));
+                                             "[HKEY_LOCAL_MACHINE] "}));
+}
+
+TEST_P(ScanTest, EachKeyAndValueIsReportedOnceUnderTheFirstRootThatReachesIt) {
+  std::vector<std::string> paths;
+  engine->OnInvalidPath = [&](TAnalyzClass& e) { paths.push_back(KeyOf(e) + " " + e.ValueName); };
+  AddString("Software\\Stale", "Exe", "C:\\gone\\a.exe");
+  AddString(".Default\\Software\\Stale", "Exe", "C:\\gone\\b.exe", REG_SZ, HKEY_USERS);
+  AddString("S-1-5-21-7\\Software\\Stale", "Exe", "C:\\gone\\c.exe", REG_SZ, HKEY_USERS);
+  AddString("Software\\Classes\\stalefile", "Icon", "C:\\gone\\d.ico", REG_SZ, HKEY_LOCAL_MACHINE);
+  Scan({acInvalidPaths, acEmptyKeys});
+  std::sort(paths.begin(), paths.end());
+  EXPECT_EQ(paths, (std::vector<std::string>{
+                       "[HKEY_CURRENT_USER] Software\\Stale Exe",
+                       "[HKEY_LOCAL_MACHINE] Software\\Classes\\stalefile Icon",
+                       "[HKEY_USERS] .Default\\Software\\Stale Exe",
+                       "[HKEY_USERS] S-1-5-21-7\\Software\\Stale Exe",
+                   }));
+  EXPECT_TRUE(VisitedUnder("[HKEY_USERS] S-1-5-21-0-0-0-1000").empty());
+  EXPECT_TRUE(VisitedUnder("[HKEY_CLASSES_ROOT]").empty());
+
+  // Where no earlier root reaches them with the same categories, the other
+  // names are walked: HKEY_CURRENT_USER only for paths leaves the user's
+  // empty keys to HKEY_USERS, and without HKEY_LOCAL_MACHINE the classes are
+  // found below HKEY_CLASSES_ROOT.
+  engine->RootKeys = {{HKEY_CURRENT_USER, "\\", {acInvalidPaths}},
+                      {HKEY_USERS, "\\", {acInvalidPaths, acEmptyKeys}},
+                      {HKEY_CLASSES_ROOT, "\\stalefile\\", {acInvalidPaths}}};
+  AddKey("Software\\Empty");
+  paths.clear();
+  Scan({acInvalidPaths, acEmptyKeys});
+  std::sort(paths.begin(), paths.end());
+  EXPECT_EQ(paths, (std::vector<std::string>{
+                       "[HKEY_CLASSES_ROOT] stalefile Icon",
+                       "[HKEY_CURRENT_USER] Software\\Stale Exe",
+                       "[HKEY_USERS] .Default\\Software\\Stale Exe",
+                       "[HKEY_USERS] S-1-5-21-0-0-0-1000\\Software\\Stale Exe",
+                       "[HKEY_USERS] S-1-5-21-7\\Software\\Stale Exe",
+                   }));
+  EXPECT_NE(std::find(reports.begin(), reports.end(),
+                      "[HKEY_USERS] S-1-5-21-0-0-0-1000\\Software\\Empty"),
+            reports.end());
 }
 
 TEST_P(ScanTest, EmptyKeysAreReportedInnermostFirst) {
@@ -162,10 +213,11 @@ TEST_P(ScanTest, EmptyKeysAreReportedInnermostFirst) {
                            "[HKEY_CURRENT_USER] Software\\V\\E1",
                            "[HKEY_CURRENT_USER] Software\\V",
                        }));
-  // HKEY_USERS repeats the user's hive, which is reported again there.
-  EXPECT_NE(std::find(reports.begin(), reports.end(),
-                      "[HKEY_USERS] S-1-5-21-0-0-0-1000\\Software\\V\\E1\\E2"),
-            reports.end());
+  // The same keys below HKEY_USERS are the user's hive again: not reported twice.
+  EXPECT_EQ(
+      std::count_if(reports.begin(), reports.end(),
+                    [](const std::string& key) { return key.find("E1\\E2") != std::string::npos; }),
+      1);
 }
 
 TEST_P(ScanTest, GuidKeysAreNeverEmptyAndKeepTheirParentsNonEmpty) {
@@ -194,6 +246,41 @@ TEST_P(ScanTest, ExclusionCoversTheKeyAndEverythingBelowIt) {
   }
   EXPECT_NE(std::find(reports.begin(), reports.end(), "[HKEY_CURRENT_USER] Software\\FooBar"),
             reports.end());
+}
+
+TEST_P(ScanTest, AnExcludedEmptyKeyKeepsItsParentsSoTheyAreNotDeletedWithIt) {
+  AddKey("Software\\Vendor\\Run");
+  AddKey("Software\\Gone\\App");
+  engine->ExclusionSets[acEmptyKeys].Items = {"\\Vendor\\Run\\"};
+  Scan({acEmptyKeys});
+  EXPECT_EQ(ReportedUnder("[HKEY_CURRENT_USER] Software\\"),
+            (std::vector<std::string>{"[HKEY_CURRENT_USER] Software\\Gone",
+                                      "[HKEY_CURRENT_USER] Software\\Gone\\App"}));
+}
+
+TEST_P(ScanTest, FlagKeysOfClassesAreNeverEmptyButAnEmptyClassIs) {
+  const std::string classes = "Software\\Classes\\";
+  for (const char* key :
+       {"Some.Control\\Insertable", "CLSID\\{12345678-1234-1234-1234-123456789012}\\Control",
+        "Wow6432Node\\Some.Script\\OLEScript", "Some.Doc\\shellex\\MayChangeDefaultMenu",
+        "DirectShow\\MediaObjects\\Categories\\4a69b442-28be-4991-969c-b500adf5d8a8\\x",
+        "Wow6432Node\\Gone.Class", "Gone.Class"}) {
+    AddKey(classes + key, HKEY_LOCAL_MACHINE);
+    AddKey(classes + key);
+  }
+  AddKey("Software\\Vendor\\Insertable");
+  Scan({acEmptyKeys});
+  EXPECT_EQ(
+      ReportedUnder("[HKEY_CURRENT_USER] Software\\"),
+      (std::vector<std::string>{"[HKEY_CURRENT_USER] Software\\Classes\\Gone.Class",
+                                "[HKEY_CURRENT_USER] Software\\Classes\\Wow6432Node\\Gone.Class",
+                                "[HKEY_CURRENT_USER] Software\\Vendor",
+                                "[HKEY_CURRENT_USER] Software\\Vendor\\Insertable"}))
+      << "outside the classes a flag's name alone marks nothing";
+  EXPECT_EQ(ReportedUnder("[HKEY_LOCAL_MACHINE] Software\\"),
+            (std::vector<std::string>{
+                "[HKEY_LOCAL_MACHINE] Software\\Classes\\Gone.Class",
+                "[HKEY_LOCAL_MACHINE] Software\\Classes\\Wow6432Node\\Gone.Class"}));
 }
 
 TEST_P(ScanTest, ReadOnlyKeysAreScannedUnlessSkipped) {

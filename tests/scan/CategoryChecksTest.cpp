@@ -116,10 +116,14 @@ TEST_P(CategoryChecksTest, FontsAreLookedUpInTheFontsFolderWithoutDriveRules) {
 
 TEST_P(CategoryChecksTest, StartMenuOrderKeysOfVanishedProgramFolders) {
   files.AddFolder("C:\\users\\me\\Start Menu\\Programs\\Accessories");
-  files.AddFolder("C:\\ProgramData\\Start Menu\\Programs\\Tips  Tricks");
+  // The order key names a folder as it is called; a doubled "&" or an
+  // accelerator "&" is found too.
+  files.AddFolder("C:\\ProgramData\\Start Menu\\Programs\\Tips & Tricks");
+  files.AddFolder("C:\\users\\me\\Start Menu\\Programs\\Q&A");
+  files.AddFolder("C:\\users\\me\\Start Menu\\Programs\\Tools");
   const std::string programs = std::string(kMenuOrder) + "\\Programs";
   for (const char* key : {"\\Accessories\\Menu", "\\Accessories\\Games\\Menu", "\\Tips & Tricks",
-                          "\\Games Menu\\Old", "\\&Gone"})
+                          "\\Q&&A", "\\&Tools", "\\Games Menu\\Old", "\\&Gone"})
     AddKey(programs + key);
   AddKey(std::string(kMenuOrder) + "\\Favorites\\Old");
   auto found = Scan({acObsoleteStartMenu});
@@ -156,6 +160,9 @@ TEST_P(CategoryChecksTest, ApplicationPaths) {
   // Another value with a missing path; a program on a CD is missing.
   AddString(AppKey("tool.exe"), "", "C:\\Tools", REG_SZ, HKEY_LOCAL_MACHINE);
   AddString(AppKey("tool.exe"), "Helper", "D:\\helper.exe", REG_SZ, HKEY_LOCAL_MACHINE);
+  // A program key's subkeys are its settings, not programs without a path.
+  AddDword(AppKey("old.exe\\SupportedProtocols"), "http", 1, HKEY_LOCAL_MACHINE);
+  AddString(AppKey("old.exe\\SupportedProtocols"), "Note", "C:\\Tools", REG_SZ, HKEY_LOCAL_MACHINE);
 
   auto found = ByKey(Scan({acInvalidAppPaths}));
   EXPECT_EQ(found, (std::vector<Finding>{

@@ -75,6 +75,27 @@ TEST_F(PathChecksTest, NamesTheMissingFileOrItsFolder) {
   EXPECT_EQ(Judge("C:\\y\\gone.dll\\3"), "accepted");
 }
 
+TEST_F(PathChecksTest, AWrongCutIsMissingOnlyWhenNoOtherCutOfTheTextNamesSomething) {
+  files.AddFile("C:\\My Files,Old\\a.txt");
+  files.AddFile("C:\\Program Files\\Mozilla.org Tools\\app.exe");
+  files.AddFile("C:\\Program Files\\Kept App\\app.exe");
+  files.AddFolder("C:\\Tools\\app");
+  EXPECT_EQ(Judge("C:\\My Files,Old\\a.txt"), "accepted");
+  EXPECT_EQ(Judge("\"C:\\Program Files\\Mozilla.org Tools\\app.exe\" \"%1\""), "accepted");
+  EXPECT_EQ(Judge("C:\\Program Files\\Kept App\\app -min"), "accepted");
+  EXPECT_EQ(Judge("C:\\Program Files\\Kept App\\app.exe -min -x"), "accepted");
+  // What is really missing keeps the bad path and count of the first cut.
+  EXPECT_EQ(Judge("C:\\My Files,Gone\\a.txt"), "C:\\My Files");
+  EXPECT_EQ(lastCount, 1);
+  EXPECT_EQ(Judge("C:\\Program Files\\Mozilla.org Gone\\app.exe;C:\\My Files,Old\\a.txt"),
+            "C:\\Program Files\\Mozilla.org");
+  EXPECT_EQ(lastCount, 2);
+  EXPECT_EQ(Judge("C:\\Program Files\\Gone App\\app -min"),
+            "C:\\Program Files\\Gone App\\app -min");
+  // Before the arguments only a file counts: a folder is no program.
+  EXPECT_EQ(Judge("C:\\Tools\\app -x"), "C:\\Tools\\app -x");
+}
+
 TEST_F(PathChecksTest, DrivesThatAreNotLocalAreMissingUnlessExcluded) {
   files.AddFile("D:\\setup.exe");
   int before = files.fileTests + files.folderTests;

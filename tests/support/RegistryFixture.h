@@ -132,6 +132,7 @@ class FaultyRegistryApi final : public platform::RegistryApi {
                          DWORD size) override;
   LSTATUS RegDeleteKeyA(HKEY key, const char* subKey) override;
   LSTATUS RegDeleteValueA(HKEY key, const char* valueName) override;
+  std::string CurrentUserSid() override { return inner_.CurrentUserSid(); }
 
  private:
   struct Failure {
