@@ -115,6 +115,14 @@ void TAnalyzClass::Analyze() {
   }
 }
 
+std::string TAnalyzClass::PathsUnusableReason() {
+  // Empty keys and file types name no paths.
+  TAnalyzCategories judging = Categories;
+  judging.Exclude(acEmptyKeys);
+  judging.Exclude(acInvalidExts);
+  return judging.Empty() ? std::string() : files_.DrivesProblem();
+}
+
 bool TAnalyzClass::FormatKeyDate(TNTRegistry& reg) {
   TRegKeyInfo info;
   if (!reg.GetKeyInfo(info)) return false;
