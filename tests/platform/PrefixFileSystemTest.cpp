@@ -16,6 +16,7 @@
 #include "platform/StoreRegistryApi.h"
 #include "platform/Text.h"
 #include "platform/wine/WinePrefixStore.h"
+#include "platform/wine/Wow64Paths.h"
 #include "tests/support/TempDir.h"
 
 namespace hw::platform {
@@ -330,6 +331,22 @@ TEST_F(PrefixFileSystemTest, AFolderThatCanBeEnteredButNotListedGivesItsExactNam
   });
   fs::permissions(locked, fs::perms::owner_all);
   EXPECT_TRUE(ok);
+}
+
+TEST(Wow64PathsTest, ThirtyTwoBitProgramsAreRedirectedAsWineRedirectsThem) {
+  EXPECT_EQ(Wow32Redirect("C:\\windows\\system32\\x.dll"), "C:\\windows\\syswow64\\x.dll");
+  EXPECT_EQ(Wow32Redirect("c:/WINDOWS/System32/sub/x.dll"), "C:\\WINDOWS\\syswow64\\sub\\x.dll");
+  EXPECT_EQ(Wow32Redirect("C:\\Windows\\Sysnative\\x.dll"), "C:\\Windows\\system32\\x.dll");
+  EXPECT_EQ(Wow32Redirect("C:\\windows\\system32\\"), "C:\\windows\\syswow64\\");
+  EXPECT_EQ(Wow32Redirect("C:\\windows\\regedit.exe"), "C:\\windows\\syswow64\\regedit.exe");
+  EXPECT_EQ(Wow32Redirect("C:\\windows\\x\\..\\system32\\x.dll"),
+            "C:\\windows\\syswow64\\x.dll");
+  // Shared by both kinds, or not the system folder at all.
+  for (const char* path : {"C:\\windows\\system32\\drivers\\etc\\hosts",
+                           "C:\\windows\\system32\\spool\\drivers", "C:\\windows\\syswow64\\x.dll",
+                           "D:\\windows\\system32\\x.dll", "C:\\system32\\x.dll",
+                           "C:\\Program Files\\system32\\x.dll", "C:\\windows\\system32x\\a"})
+    EXPECT_EQ(Wow32Redirect(path), std::nullopt) << path;
 }
 
 TEST_F(PrefixFileSystemTest, TheTemporaryFolderEndsInASeparator) {

@@ -137,6 +137,27 @@ TEST_F(PrefixScanTest, FindsEveryStaleEntryAndNothingThatExists) {
       }));
 }
 
+TEST(KeyViewTest, OnlyKeysBelowTheThirtyTwoBitViewsAreKnownToBeThirtyTwoBit) {
+  using platform::RegistryView;
+  EXPECT_EQ(ViewOfKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\WOW6432Node\\App"), RegistryView::Wow32);
+  EXPECT_EQ(ViewOfKey(HKEY_LOCAL_MACHINE, "Software\\Classes\\Wow6432Node\\CLSID"),
+            RegistryView::Wow32);
+  EXPECT_EQ(ViewOfKey(HKEY_CLASSES_ROOT, "Wow6432Node\\CLSID\\{x}"), RegistryView::Wow32);
+  EXPECT_EQ(ViewOfKey(HKEY_CURRENT_USER, "Software\\Classes\\Wow6432Node\\CLSID"),
+            RegistryView::Wow32);
+  EXPECT_EQ(ViewOfKey(HKEY_USERS, "S-1-5-21-1\\Software\\Classes\\Wow6432Node"),
+            RegistryView::Wow32);
+  EXPECT_EQ(ViewOfKey(HKEY_USERS, "S-1-5-21-1_Classes\\Wow6432Node\\CLSID"), RegistryView::Wow32);
+  for (auto [root, path] : std::initializer_list<std::pair<HKEY, const char*>>{
+           {HKEY_LOCAL_MACHINE, "Software\\App"},
+           {HKEY_LOCAL_MACHINE, "System\\Wow6432Node"},
+           {HKEY_LOCAL_MACHINE, "Software\\Vendor\\Wow6432Node"},
+           {HKEY_CURRENT_USER, "Software\\Wow6432Node\\App"},
+           {HKEY_CLASSES_ROOT, "CLSID\\Wow6432Node"},
+           {HKEY_USERS, "S-1-5-21-1\\Software\\App"}})
+    EXPECT_EQ(ViewOfKey(root, path), RegistryView::Either) << path;
+}
+
 // A WoW64 prefix: a 32-bit program's libraries lie in syswow64 while its
 // registry names system32. Each path is judged as the program that wrote it
 // resolves it, as far as the key tells which kind that was.
