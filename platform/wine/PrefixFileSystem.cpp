@@ -122,7 +122,14 @@ bool PrefixFileSystem::existsIn(const std::string& path, RegistryView view, Test
   if (view == RegistryView::Native) return test(path);
   std::optional<std::string> redirected = Wow32Redirect(path);
   if (!redirected) return test(path);
-  if (!wow64_) wow64_ = SetCurrentDirectoryA("C:\\windows\\syswow64");
+  if (!wow64_) {
+    // Wine without its 32-bit half leaves syswow64 empty: no 32-bit program
+    // ever ran there, so system32 means system32.
+    std::optional<Found> folder = resolve(*ParseWindowsPath("C:\\windows\\syswow64"), 2);
+    const std::vector<std::string>* names =
+        folder && folder->data.IsDirectory() ? folders_.Names(folder->host) : nullptr;
+    wow64_ = names && !names->empty();
+  }
   if (!*wow64_) return test(path);
   if (view == RegistryView::Wow32) return test(*redirected);
   return test(path) || test(*redirected);

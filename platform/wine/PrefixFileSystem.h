@@ -34,7 +34,7 @@ class PrefixFileSystem : public FileSystem {
   // Forgets the drive map, the folder listings and the paths found; the
   // special folders stay as read at first use.
   bool FileExists(const std::string& path) override;
-  // In a WoW64 prefix (one with C:\windows\syswow64), with Wine's redirection
+  // In a WoW64 prefix (C:\windows\syswow64 not empty), with Wine's redirection
   // of system32 and sysnative for 32-bit programs.
   bool FolderExistsIn(const std::string& path, RegistryView view) override;
   bool FileExistsIn(const std::string& path, RegistryView view) override;
@@ -66,7 +66,7 @@ class PrefixFileSystem : public FileSystem {
   std::filesystem::path prefix_;
   RegistryApi& registry_;
   std::optional<DriveMap> drives_;
-  std::optional<bool> wow64_;  // whether C:\windows\syswow64 is there
+  std::optional<bool> wow64_;  // whether C:\windows\syswow64 holds anything
   std::optional<ShellFolders> shellFolders_;
   FolderCache folders_;
   // Path text as asked (after "." and ".." are applied) -> what it names,

@@ -206,8 +206,9 @@ TEST_F(PrefixScanTest, PathsAreJudgedAsTheProgramThatWroteThemResolvesThem) {
                      "path [HKEY_CURRENT_USER] Software\\App | Gone",
                  }));
 
-  // Without syswow64 every program is a 64-bit one: system32 is system32.
-  fs::remove_all(windows / "syswow64");
+  // Without syswow64 every program is a 64-bit one: system32 is system32. An
+  // empty one (as Wine makes it without its 32-bit half) counts as none.
+  fs::remove(windows / "syswow64" / "only32.dll");
   wow = found();
   EXPECT_EQ(wow.count("path [HKEY_LOCAL_MACHINE] Software\\Wow6432Node\\App32 | Lib"), 1u);
   EXPECT_EQ(wow.count("path [HKEY_LOCAL_MACHINE] Software\\Wow6432Node\\App32 | Gone64"), 0u);
