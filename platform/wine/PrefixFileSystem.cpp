@@ -120,8 +120,6 @@ bool PrefixFileSystem::FileExists(const std::string& path) {
 template <typename Test>
 bool PrefixFileSystem::existsIn(const std::string& path, RegistryView view, Test test) {
   if (view == RegistryView::Native) return test(path);
-  std::optional<std::string> redirected = Wow32Redirect(path);
-  if (!redirected) return test(path);
   if (!wow64_) {
     // Wine without its 32-bit half leaves syswow64 empty: no 32-bit program
     // ever ran there, so system32 means system32.
@@ -131,6 +129,8 @@ bool PrefixFileSystem::existsIn(const std::string& path, RegistryView view, Test
     wow64_ = names && !names->empty();
   }
   if (!*wow64_) return test(path);
+  std::optional<std::string> redirected = Wow32Redirect(path);
+  if (!redirected) return test(path);
   if (view == RegistryView::Wow32) return test(*redirected);
   return test(path) || test(*redirected);
 }
