@@ -326,8 +326,7 @@ TEST_F(PrefixFileSystemTest, AFolderThatCanBeEnteredButNotListedGivesItsExactNam
     // The exact name must still be found after that failed listing.
     return !files_.FileExists("C:\\locked\\INNER.DLL") &&
            files_.FileExists("C:\\locked\\Inner.dll") &&
-           files_.FileExists("C:\\LOCKED\\Inner.dll") &&
-           files_.SetCurrentDirectoryA("C:\\Locked");
+           files_.FileExists("C:\\LOCKED\\Inner.dll") && files_.SetCurrentDirectoryA("C:\\Locked");
   });
   fs::permissions(locked, fs::perms::owner_all);
   EXPECT_TRUE(ok);
@@ -339,13 +338,12 @@ TEST(Wow64PathsTest, ThirtyTwoBitProgramsAreRedirectedAsWineRedirectsThem) {
   EXPECT_EQ(Wow32Redirect("C:\\Windows\\Sysnative\\x.dll"), "C:\\Windows\\system32\\x.dll");
   EXPECT_EQ(Wow32Redirect("C:\\windows\\system32\\"), "C:\\windows\\syswow64\\");
   EXPECT_EQ(Wow32Redirect("C:\\windows\\regedit.exe"), "C:\\windows\\syswow64\\regedit.exe");
-  EXPECT_EQ(Wow32Redirect("C:\\windows\\x\\..\\system32\\x.dll"),
-            "C:\\windows\\syswow64\\x.dll");
+  EXPECT_EQ(Wow32Redirect("C:\\windows\\x\\..\\system32\\x.dll"), "C:\\windows\\syswow64\\x.dll");
   // Shared by both kinds, or not the system folder at all.
-  for (const char* path : {"C:\\windows\\system32\\drivers\\etc\\hosts",
-                           "C:\\windows\\system32\\spool\\drivers", "C:\\windows\\syswow64\\x.dll",
-                           "D:\\windows\\system32\\x.dll", "C:\\system32\\x.dll",
-                           "C:\\Program Files\\system32\\x.dll", "C:\\windows\\system32x\\a"})
+  for (const char* path :
+       {"C:\\windows\\system32\\drivers\\etc\\hosts", "C:\\windows\\system32\\spool\\drivers",
+        "C:\\windows\\syswow64\\x.dll", "D:\\windows\\system32\\x.dll", "C:\\system32\\x.dll",
+        "C:\\Program Files\\system32\\x.dll", "C:\\windows\\system32x\\a"})
     EXPECT_EQ(Wow32Redirect(path), std::nullopt) << path;
 }
 

@@ -94,17 +94,47 @@ TEST_F(ShortPathTest, ShortNamesWineDoesNotGiveStayMissing) {
 // Names of every kind Wine's rules tell apart: blanks, dots, long extensions,
 // non-ASCII (also beyond the BMP), letter case, and names that look hashed.
 std::vector<std::string> GeneratedNames() {
-  std::vector<std::string> names = {
-      "Program Files", "Program Files (x86)", "Common Files", "Mozilla.org Tools",
-      "Internet Explorer", "a b.txt", "A.B.C.txt", "x.toolong", "readme", "README2.TXT",
-      "Ab+c.txt", "tilde~1.txt", ".hidden", "...dots", "a..b", "café.txt", "Café au lait.txt",
-      "résumé", "Привет.txt", "日本語.doc", "αβγ.txt", "ŠKODA.txt", "ǅ.txt", "ａｂ.txt",
-      "x.é", "emoji😀.txt", "UPPER CASE.TXT", "lower case.txt", "MiXeD.TxT", "a",
-      "12345678.123", "123456789.12", "semi;colon", "eq=ual.dat", "brack[et].ini", "x.y z"};
+  std::vector<std::string> names = {"Program Files",
+                                    "Program Files (x86)",
+                                    "Common Files",
+                                    "Mozilla.org Tools",
+                                    "Internet Explorer",
+                                    "a b.txt",
+                                    "A.B.C.txt",
+                                    "x.toolong",
+                                    "readme",
+                                    "README2.TXT",
+                                    "Ab+c.txt",
+                                    "tilde~1.txt",
+                                    ".hidden",
+                                    "...dots",
+                                    "a..b",
+                                    "café.txt",
+                                    "Café au lait.txt",
+                                    "résumé",
+                                    "Привет.txt",
+                                    "日本語.doc",
+                                    "αβγ.txt",
+                                    "ŠKODA.txt",
+                                    "ǅ.txt",
+                                    "ａｂ.txt",
+                                    "x.é",
+                                    "emoji😀.txt",
+                                    "UPPER CASE.TXT",
+                                    "lower case.txt",
+                                    "MiXeD.TxT",
+                                    "a",
+                                    "12345678.123",
+                                    "123456789.12",
+                                    "semi;colon",
+                                    "eq=ual.dat",
+                                    "brack[et].ini",
+                                    "x.y z"};
   std::mt19937 random(20261209);
   const std::vector<std::string> alphabet = {
-      "a", "b", "K", "Z", "0", "9", " ", ".", "+", "=", ",", ";", "[", "]", "~", "_", "-",
-      "!", "(", ")", "é", "Ü", "ß", "Ж", "中", "😀", "Ā", "ǅ", "ᾈ", "Ω", "İ", "ｘ", "\u212A", "\u212B", "ǈ", "Ⅻ", "Ａ", "Ⴀ", "Ꭰ", "Ꙁ"};
+      "a", "b", "K", "Z",  "0",      "9",      " ", ".", "+",  "=", ",",  ";", "[", "]",
+      "~", "_", "-", "!",  "(",      ")",      "é", "Ü", "ß",  "Ж", "中", "😀", "Ā", "ǅ",
+      "ᾈ", "Ω", "İ", "ｘ", "\u212A", "\u212B", "ǈ", "Ⅻ", "Ａ", "Ⴀ", "Ꭰ",  "Ꙁ"};
   while (names.size() < 300) {
     std::string name;
     const int length = 1 + static_cast<int>(random() % 18);
@@ -190,15 +220,15 @@ TEST(WineShortNamesOracleTest, WineResolvesExactlyWhatWeResolve) {
   // One prefix for every run of this test, made by the first.
   const fs::path prefix = HW_ORACLE_PREFIX;
   const fs::path output = temp.path() / "answers.txt";
-  const std::string env = "WINEPREFIX='" + prefix.string() +
-                          "' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' ";
+  const std::string env =
+      "WINEPREFIX='" + prefix.string() + "' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' ";
   const std::string command = env + "'" + wine.string() + "' '" + HW_SHORTNAME_ORACLE + "' '" +
                               WindowsPathOf(folder) + "' '" +
-                              WindowsPathOf(temp.path() / "probes.txt") + "' >'" +
-                              output.string() + "' 2>/dev/null";
+                              WindowsPathOf(temp.path() / "probes.txt") + "' >'" + output.string() +
+                              "' 2>/dev/null";
   const int status = std::system(command.c_str());
-  std::system((env + "'" + (wine.parent_path() / "wineserver").string() + "' -k 2>/dev/null")
-                  .c_str());
+  std::system(
+      (env + "'" + (wine.parent_path() / "wineserver").string() + "' -k 2>/dev/null").c_str());
   ASSERT_EQ(status, 0) << command;
   const OracleAnswers answers = ReadAnswers(output);
   ASSERT_EQ(answers.shortNames.size(), names.size());
@@ -224,8 +254,8 @@ TEST(WineShortNamesOracleTest, WineResolvesExactlyWhatWeResolve) {
       if (equalsNoCase(name, probe) ||
           (MayBeHashedShortName(probe) && ShortNameMatches(probe, name)))
         answering.insert(name);
-    EXPECT_TRUE(byWine != "-" && byUs != "-" && answering.size() > 1 &&
-                answering.count(byWine) && answering.count(byUs))
+    EXPECT_TRUE(byWine != "-" && byUs != "-" && answering.size() > 1 && answering.count(byWine) &&
+                answering.count(byUs))
         << "\"" << probe << "\": Wine reaches \"" << byWine << "\", we \"" << byUs << "\"";
   }
   EXPECT_GT(reached, static_cast<int>(names.size())) << "the probes reached files";

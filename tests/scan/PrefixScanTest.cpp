@@ -179,7 +179,8 @@ TEST_F(PrefixScanTest, PathsAreJudgedAsTheProgramThatWroteThemResolvesThem) {
     At(reg, HKEY_LOCAL_MACHINE, "Software\\Classes\\Wow6432Node\\CLSID\\{0}\\InprocServer32")
         .WriteString("", "C:\\WINDOWS\\SYSTEM32\\only32.dll");
     // Written by either kind.
-    At(reg, HKEY_CURRENT_USER, "Software\\App").WriteString("Lib32", "C:\\windows\\system32\\only32.dll");
+    At(reg, HKEY_CURRENT_USER, "Software\\App")
+        .WriteString("Lib32", "C:\\windows\\system32\\only32.dll");
     reg.WriteString("Lib64", "C:\\windows\\system32\\only64.dll");
     reg.WriteString("Gone", "C:\\windows\\system32\\none.dll");
     At(reg, HKEY_LOCAL_MACHINE, kCv + "SharedDLLs");
@@ -196,7 +197,8 @@ TEST_F(PrefixScanTest, PathsAreJudgedAsTheProgramThatWroteThemResolvesThem) {
       if (finding.find("HKEY_USERS") == std::string::npos &&
           (finding.find("App32") != std::string::npos ||
            finding.find("Software\\App |") != std::string::npos ||
-           finding.find("only") != std::string::npos || finding.find("Wow6432Node") != std::string::npos))
+           finding.find("only") != std::string::npos ||
+           finding.find("Wow6432Node") != std::string::npos))
         keys.insert(finding.substr(0, finding.find(" | ", finding.find(" | ") + 3)));
     return keys;
   };

@@ -20,8 +20,8 @@ namespace {
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                 0, nullptr, nullptr);
+  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                 nullptr, nullptr);
   std::string out(static_cast<size_t>(size), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
                       nullptr, nullptr);
@@ -79,8 +79,8 @@ int wmain(int argc, wchar_t** argv) {
   } while (FindNextFileW(search, &found));
   FindClose(search);
 
-  HANDLE list = CreateFileW(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                            nullptr);
+  HANDLE list =
+      CreateFileW(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (list == INVALID_HANDLE_VALUE) {
     std::fputs("the probes cannot be read\n", stderr);
     return 1;
@@ -94,8 +94,8 @@ int wmain(int argc, wchar_t** argv) {
     const std::string probe = probes.substr(start, end - start);
     start = end + 1;
     if (probe.empty()) continue;
-    HANDLE file = CreateFileW((folder + L"\\" + Wide(probe)).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW((folder + L"\\" + Wide(probe)).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
       Print("P", probe, "-");
       continue;
