@@ -97,6 +97,8 @@ std::string DriveMapProblem(const fs::path& prefix) {
   if (!fs::is_symlink(c, error) && !fs::exists(c, error))
     return where + " has no drive C: (dosdevices/c: is missing)." + remedy;
   if (!fs::is_directory(c, error)) {
+    if (!fs::is_symlink(c, error))
+      return where + "'s drive C: is no folder (dosdevices/c: is a file)." + remedy;
     fs::path target = fs::read_symlink(c, error);
     return where + "'s drive C: leads nowhere (dosdevices/c: points to \"" + target.string() +
            "\", which is no folder)." + remedy;
