@@ -27,21 +27,25 @@ bool startsWithShared(const std::vector<std::string>& components) {
   return false;
 }
 
-bool containsAsciiNoCase(std::string_view text, std::string_view lowerNeedle) {
-  for (std::size_t i = 0; i + lowerNeedle.size() <= text.size(); ++i) {
-    std::size_t k = 0;
-    while (k < lowerNeedle.size() && (text[i + k] | 0x20) == lowerNeedle[k]) ++k;
-    if (k == lowerNeedle.size()) return true;
-  }
-  return false;
+bool hasAsciiNoCaseAt(std::string_view text, std::size_t at, std::string_view lowerNeedle) {
+  if (at + lowerNeedle.size() > text.size()) return false;
+  for (std::size_t k = 0; k < lowerNeedle.size(); ++k)
+    if ((text[at + k] | 0x20) != lowerNeedle[k]) return false;
+  return true;
 }
 
 // Whether the text may be redirected at all: most paths a scan meets hold
-// neither "sys" (system32, sysnative) nor "regedit", and are let go without
-// being parsed.
+// neither "sys" (system32, sysnative) nor "regedit", and are let go in one
+// pass without being parsed.
 bool mayBeRedirected(std::string_view path) {
   if (path.size() < 10 || (path[0] != 'c' && path[0] != 'C')) return false;
-  return containsAsciiNoCase(path, "sys") || containsAsciiNoCase(path, "regedit");
+  for (std::size_t i = 3; i < path.size(); ++i) {
+    const char c = static_cast<char>(path[i] | 0x20);
+    if ((c == 's' && hasAsciiNoCaseAt(path, i, "sys")) ||
+        (c == 'r' && hasAsciiNoCaseAt(path, i, "regedit")))
+      return true;
+  }
+  return false;
 }
 
 }  // namespace
