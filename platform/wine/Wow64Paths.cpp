@@ -27,23 +27,26 @@ bool startsWithShared(const std::vector<std::string>& components) {
   return false;
 }
 
-bool hasAsciiNoCaseAt(std::string_view text, std::size_t at, std::string_view lowerNeedle) {
-  if (at + lowerNeedle.size() > text.size()) return false;
-  for (std::size_t k = 0; k < lowerNeedle.size(); ++k)
-    if ((text[at + k] | 0x20) != lowerNeedle[k]) return false;
-  return true;
-}
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
-// Whether the text may be redirected at all: most paths a scan meets hold
-// neither "sys" (system32, sysnative) nor "regedit", and are let go in one
-// pass without being parsed.
+// Whether the text may be redirected at all, cheaply: only a path whose first
+// folder is windows is, unless a dot component or trailing dots make the
+// text say more than it shows; those few are parsed.
 bool mayBeRedirected(std::string_view path) {
-  if (path.size() < 10 || (path[0] != 'c' && path[0] != 'C')) return false;
-  for (std::size_t i = 3; i < path.size(); ++i) {
-    const char c = static_cast<char>(path[i] | 0x20);
-    if ((c == 's' && hasAsciiNoCaseAt(path, i, "sys")) ||
-        (c == 'r' && hasAsciiNoCaseAt(path, i, "regedit")))
-      return true;
+  if (path.size() < 10 || (path[0] | 0x20) != 'c' || path[1] != ':') return false;
+  std::size_t i = 2;
+  while (i < path.size() && isSeparator(path[i])) ++i;
+  constexpr std::string_view kWindows = "windows";
+  if (path.size() - i > kWindows.size() && isSeparator(path[i + kWindows.size()])) {
+    std::size_t k = 0;
+    while (k < kWindows.size() && (path[i + k] | 0x20) == kWindows[k]) ++k;
+    if (k == kWindows.size()) return true;
+  }
+  for (std::size_t dot = path.find('.'); dot != std::string_view::npos;
+       dot = path.find('.', dot + 1)) {
+    const bool afterSeparator = isSeparator(path[dot - 1]);
+    const bool beforeSeparator = dot + 1 < path.size() && isSeparator(path[dot + 1]);
+    if (afterSeparator || beforeSeparator) return true;
   }
   return false;
 }

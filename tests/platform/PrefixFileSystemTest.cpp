@@ -339,6 +339,8 @@ TEST(Wow64PathsTest, ThirtyTwoBitProgramsAreRedirectedAsWineRedirectsThem) {
   EXPECT_EQ(Wow32Redirect("C:\\windows\\system32\\"), "C:\\windows\\syswow64\\");
   EXPECT_EQ(Wow32Redirect("C:\\windows\\regedit.exe"), "C:\\windows\\syswow64\\regedit.exe");
   EXPECT_EQ(Wow32Redirect("C:\\windows\\x\\..\\system32\\x.dll"), "C:\\windows\\syswow64\\x.dll");
+  EXPECT_EQ(Wow32Redirect("C:\\x\\..\\windows\\system32\\x.dll"), "C:\\windows\\syswow64\\x.dll");
+  EXPECT_EQ(Wow32Redirect("C:\\windows.\\system32\\x.dll"), "C:\\windows\\syswow64\\x.dll");
   // Shared by both kinds, or not the system folder at all.
   for (const char* path :
        {"C:\\windows\\system32\\drivers\\etc\\hosts", "C:\\windows\\system32\\spool\\drivers",
