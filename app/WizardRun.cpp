@@ -122,6 +122,11 @@ void TWizardRun::StopSearch() {
 
 void TWizardRun::StartScan(TFormRegFix& form) {
   TAnalyzClass& engine = form.Engine();
+  // A prefix that lost its drives would make every path seem missing.
+  if (const std::string reason = engine.PathsUnusableReason(); !reason.empty()) {
+    Dialogs::ShowMessage(&form, QString::fromStdString(reason));
+    return;
+  }
   if (!finder_) {
     finder_ = std::make_unique<TFindInDir>(form.Context().Files, form.Context().Pump);
     finder_->SetStopScan(true);

@@ -97,6 +97,10 @@ bool ScanPrefix(const ScanOptions& options, platform::RegistryApi& api,
   if (options.categories.Contains(acInvalidExts))
     engine.RootKeys.push_back({HKEY_CLASSES_ROOT, "\\", {acInvalidExts}});
   if (options.useExclusions && !LoadExclusions(options, engine, api, err)) return false;
+  if (const std::string reason = engine.PathsUnusableReason(); !reason.empty()) {
+    err << "hivewarden-cli: " << reason << "\n";
+    return false;
+  }
 
   long findings = 0;
   ProgressLine progress(err, showProgress);

@@ -40,6 +40,11 @@ class FindSearch {
   virtual bool FindNextFileA(FindData& data) = 0;
 };
 
+// Which kind of program wrote a path, as far as the registry key holding it
+// tells: one that reads the key through the 32-bit view (below Wow6432Node)
+// is a 32-bit program; elsewhere it may have been either.
+enum class RegistryView { Native, Wow32, Either };
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -78,6 +83,18 @@ class FileSystem {
   // reading the entry's times.
   virtual bool FileExists(const std::string& path);
 
+  // The folder and file tests as the program that wrote the path resolves
+  // it: where 32-bit programs see other system folders than 64-bit ones,
+  // Wow32 asks for what a 32-bit program reaches and Either for what either
+  // kind reaches. The path itself is what Native asks for, and what a file
+  // system without such views answers for every view.
+  virtual bool FolderExistsIn(const std::string& path, RegistryView /*view*/) {
+    return SetCurrentDirectoryA(path);
+  }
+  virtual bool FileExistsIn(const std::string& path, RegistryView /*view*/) {
+    return FileExists(path);
+  }
+
   // Whether a walk over a folder tree must not enter this folder although it
   // is one: a link to a folder elsewhere (following links can loop) or a
   // kernel folder of the host (/proc, /sys, /dev) that holds no files.
@@ -85,6 +102,11 @@ class FileSystem {
 
   // Forget what was learned about the disk: every scan starts fresh.
   virtual void ClearCache() {}
+
+  // Why the drives cannot be trusted to judge paths at all (a prefix that
+  // lost its drive links would make every path seem missing); empty when
+  // they can.
+  virtual std::string DrivesProblem() { return {}; }
 };
 
 }  // namespace hw::platform

@@ -130,6 +130,14 @@ bool TAnalyzClass::IsAliased(const std::string& path) const {
   return false;
 }
 
+std::string TAnalyzClass::PathsUnusableReason() {
+  // Empty keys and file types name no paths.
+  TAnalyzCategories judging = Categories;
+  judging.Exclude(acEmptyKeys);
+  judging.Exclude(acInvalidExts);
+  return judging.Empty() ? std::string() : files_.DrivesProblem();
+}
+
 bool TAnalyzClass::FormatKeyDate(TNTRegistry& reg) {
   FILETIME time{};
   if (!reg.GetKeyTime(time)) return false;

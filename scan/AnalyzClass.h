@@ -57,6 +57,9 @@ class TAnalyzClass {
 
   // Runs one scan on the calling thread; findings arrive through the events.
   void Analyze();
+  // Why the chosen categories cannot be scanned here: they judge paths and
+  // the drives cannot be trusted. Empty when the scan may run.
+  std::string PathsUnusableReason();
   // Fills KeyDate from the key open in reg; false (KeyDate unchanged or
   // "unknown") when its time cannot be read or converted.
   bool FormatKeyDate(TNTRegistry& reg);
@@ -159,6 +162,8 @@ class TAnalyzClass {
 
   platform::RegistryApi& registry_;
   platform::FileSystem& files_;
+  // How the paths of the key being checked are resolved (set by the walk).
+  platform::RegistryView pathView_ = platform::RegistryView::Either;
   const platform::EventPump& pump_;
   std::vector<std::string> aliased_;  // for the root being walked
   static constexpr std::size_t kNoRoot = static_cast<std::size_t>(-1);
@@ -169,6 +174,10 @@ class TAnalyzClass {
   std::vector<std::string> earlierRootPaths_;  // of the same root key, walked before
   bool keepFindings_ = false;                  // a later root walks the same root key
 };
+
+// The kind of program whose paths a key holds: Wow32 below the 32-bit views
+// (Wow6432Node of the software and classes keys), Either elsewhere.
+platform::RegistryView ViewOfKey(HKEY root, std::string_view keyPath);
 
 // Whether a key name holds the pattern of a GUID in braces (hyphens where a
 // GUID has them); such keys are never reported empty.

@@ -81,6 +81,7 @@ void TAnalyzClass::AnalyzeKeyTree(HKEY root, const std::string& path, bool& subt
   RootName = std::string(platform::cutToChars(RootKeyName(reg.RootKey()), kShortText));
   KeyPath = reg.CurrentPath();
   const std::string currentPath = KeyPath;
+  pathView_ = ViewOfKey(root, currentPath);
   Report(OnKey);
 
   bool noValues = true;

@@ -27,11 +27,11 @@ bool TAnalyzClass::FolderExists(std::string_view path) {
   if (path.empty()) return false;
   std::string folder(path);
   if (folder.back() != '\\') folder += '\\';
-  return files_.SetCurrentDirectoryA(folder);
+  return files_.FolderExistsIn(folder, pathView_);
 }
 
 bool TAnalyzClass::FileExists(std::string_view path) {
-  return files_.FileExists(std::string(path));
+  return files_.FileExistsIn(std::string(path), pathView_);
 }
 
 bool TAnalyzClass::IsInvalidPath(const std::string& text) {

@@ -62,10 +62,17 @@ DriveMap::DriveMap(const fs::path& prefix, RegistryApi& registry) {
     // Only "x:" is a drive; "x::" names the raw device behind it.
     const fs::path link = devices / std::string{letter, ':'};
     std::error_code error;
-    if (!fs::is_symlink(link, error)) continue;
-    fs::path target = fs::read_symlink(link, error);
-    if (error) continue;
-    if (target.is_relative()) target = devices / target;
+    fs::path target;
+    if (fs::is_symlink(link, error)) {
+      target = fs::read_symlink(link, error);
+      if (error) continue;
+      if (target.is_relative()) target = devices / target;
+    } else if (fs::is_directory(link, error)) {
+      // A copy that followed the links holds the drive itself; Wine uses it so.
+      target = link;
+    } else {
+      continue;
+    }
     Drive drive;
     drive.root = plainPath(target);
     drive.canonicalRoot = canonicalPath(target);
@@ -75,6 +82,28 @@ DriveMap::DriveMap(const fs::path& prefix, RegistryApi& registry) {
     drives_[letter - 'a'] = std::move(drive);
   }
   if (types) registry.RegCloseKey(types);
+}
+
+std::string DriveMapProblem(const fs::path& prefix) {
+  const std::string where = "The Wine prefix " + prefix.string();
+  const std::string remedy =
+      " Its paths cannot be judged: every one would seem missing. Run \"wineboot\" with "
+      "WINEPREFIX set to the prefix to make its drives again, then scan.";
+  std::error_code error;
+  const fs::path devices = prefix / "dosdevices";
+  if (!fs::is_directory(devices, error))
+    return where + " has no dosdevices folder, which holds its drive links." + remedy;
+  const fs::path c = devices / "c:";
+  if (!fs::is_symlink(c, error) && !fs::exists(c, error))
+    return where + " has no drive C: (dosdevices/c: is missing)." + remedy;
+  if (!fs::is_directory(c, error)) {
+    if (!fs::is_symlink(c, error))
+      return where + "'s drive C: is no folder (dosdevices/c: is a file)." + remedy;
+    fs::path target = fs::read_symlink(c, error);
+    return where + "'s drive C: leads nowhere (dosdevices/c: points to \"" + target.string() +
+           "\", which is no folder)." + remedy;
+  }
+  return {};
 }
 
 const DriveMap::Drive* DriveMap::Find(char letter) const {

@@ -34,4 +34,9 @@ class DriveMap {
   std::array<std::optional<Drive>, 26> drives_;
 };
 
+// Why the drives of a prefix cannot be used: no dosdevices folder, or a C:
+// that is missing or leads nowhere (copied or synced prefixes lose their
+// links). Empty when C: is there.
+std::string DriveMapProblem(const std::filesystem::path& prefix);
+
 }  // namespace hw::platform

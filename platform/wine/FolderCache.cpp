@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/Text.h"
+#include "platform/wine/WineShortNames.h"
 
 namespace hw::platform {
 
@@ -71,6 +72,9 @@ struct FolderCache::Listing {
   // Index of each name by its spelling without regard to case; the views
   // point into names, which no longer changes once the index is built.
   std::unordered_multimap<std::string_view, std::uint32_t, NoCaseHash, NoCaseEqual> byName;
+  // Wine's hashed short names (capitals) of the names that have one.
+  mutable std::unordered_multimap<std::string, std::uint32_t, NoCaseHash, NoCaseEqual> byShortName;
+  mutable bool shortNamesMade = false;
 };
 
 FolderCache::FolderCache() = default;
@@ -118,7 +122,9 @@ std::optional<FolderCache::Entry> FolderCache::Find(const std::string& folder,
     return std::nullopt;
   Entry entry;
   auto known = listings_.find(folder);
-  if (known == listings_.end()) {
+  // A folder that may be entered but not read still gives its entries by
+  // their exact names.
+  if (known == listings_.end() || !known->second->readable) {
     if (DescribeHostEntry(JoinHostPath(folder, name), std::string(name), entry.data)) return entry;
   }
   const Listing& names = known != listings_.end() ? *known->second : listing(folder);
@@ -145,6 +151,29 @@ std::optional<FolderCache::Entry> FolderCache::Find(const std::string& folder,
     }
     if (DescribeHostEntry(JoinHostPath(folder, actual), actual, entry.data)) return entry;
   }
+  if (MayBeHashedShortName(name)) return findByShortName(folder, names, name);
+  return std::nullopt;
+}
+
+std::optional<FolderCache::Entry> FolderCache::findByShortName(const std::string& folder,
+                                                               const Listing& names,
+                                                               std::string_view name) {
+  // Made once per folder, and only for a folder asked for such a name.
+  if (!names.shortNamesMade) {
+    for (std::uint32_t i = 0; i < names.names.size(); ++i)
+      if (std::optional<std::string> shortName = WineShortName(names.names[i]))
+        names.byShortName.emplace(std::move(*shortName), i);
+    names.shortNamesMade = true;
+  }
+  // Two long names may share a short name; the first in listing order wins.
+  auto [first, last] = names.byShortName.equal_range(std::string(name));
+  std::optional<std::uint32_t> index;
+  for (auto it = first; it != last; ++it)
+    if (!index || it->second < *index) index = it->second;
+  if (!index) return std::nullopt;
+  Entry entry;
+  const std::string& actual = names.names[*index];
+  if (DescribeHostEntry(JoinHostPath(folder, actual), actual, entry.data)) return entry;
   return std::nullopt;
 }
 

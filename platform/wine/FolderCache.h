@@ -34,8 +34,10 @@ class FolderCache {
   FolderCache& operator=(const FolderCache&) = delete;
 
   // The entry called name in a host folder without regard to case: the exact
-  // spelling first (a stat while the folder is not listed yet), else the
-  // first name in the listing that differs from it only in case.
+  // spelling first (a stat while the folder is not listed yet, or when it
+  // cannot be listed), else the first name in the listing that differs from
+  // it only in case, else, for a name of that form, the entry whose short
+  // name Wine makes it (PROG~FBU for "Program Files").
   // An entry found; described is false when only its name and kind are known
   // (from the listing) and DescribeHostEntry must fill in the rest.
   struct Entry {
@@ -55,6 +57,9 @@ class FolderCache {
  private:
   struct Listing;
   const Listing& listing(const std::string& folder);
+  // The entry whose Wine short name is name (a name of that form only).
+  std::optional<Entry> findByShortName(const std::string& folder, const Listing& names,
+                                       std::string_view name);
 
   std::unordered_map<std::string, std::unique_ptr<Listing>> listings_;
   std::size_t cachedNames_ = 0;

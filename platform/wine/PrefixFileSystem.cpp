@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/wine/Wow64Paths.h"
+
 namespace hw::platform {
 
 namespace {
@@ -115,6 +117,32 @@ bool PrefixFileSystem::FileExists(const std::string& path) {
   return found && !found->data.IsDirectory();
 }
 
+template <typename Test>
+bool PrefixFileSystem::existsIn(const std::string& path, RegistryView view, Test test) {
+  if (view == RegistryView::Native) return test(path);
+  if (!wow64_) {
+    // Wine without its 32-bit half leaves syswow64 empty: no 32-bit program
+    // ever ran there, so system32 means system32.
+    std::optional<Found> folder = resolve(*ParseWindowsPath("C:\\windows\\syswow64"), 2);
+    const std::vector<std::string>* names =
+        folder && folder->data.IsDirectory() ? folders_.Names(folder->host) : nullptr;
+    wow64_ = names && !names->empty();
+  }
+  if (!*wow64_) return test(path);
+  std::optional<std::string> redirected = Wow32Redirect(path);
+  if (!redirected) return test(path);
+  if (view == RegistryView::Wow32) return test(*redirected);
+  return test(path) || test(*redirected);
+}
+
+bool PrefixFileSystem::FolderExistsIn(const std::string& path, RegistryView view) {
+  return existsIn(path, view, [this](const std::string& p) { return SetCurrentDirectoryA(p); });
+}
+
+bool PrefixFileSystem::FileExistsIn(const std::string& path, RegistryView view) {
+  return existsIn(path, view, [this](const std::string& p) { return FileExists(p); });
+}
+
 bool PrefixFileSystem::IsWalkBarrier(const std::string& folder) {
   std::optional<std::string> host = ToHostPath(folder);
   return host && IsHostWalkBarrier(*host);
@@ -175,8 +203,11 @@ std::optional<std::string> PrefixFileSystem::FromHostPath(const std::string& hos
   return drives().WindowsPathOf(hostPath);
 }
 
+std::string PrefixFileSystem::DrivesProblem() { return DriveMapProblem(prefix_); }
+
 void PrefixFileSystem::ClearCache() {
   drives_.reset();
+  wow64_.reset();
   folders_.Clear();
   foundFolders_.clear();
   foundOther_.clear();

@@ -34,8 +34,13 @@ class PrefixFileSystem : public FileSystem {
   // Forgets the drive map, the folder listings and the paths found; the
   // special folders stay as read at first use.
   bool FileExists(const std::string& path) override;
+  // In a WoW64 prefix (C:\windows\syswow64 not empty), with Wine's redirection
+  // of system32 and sysnative for 32-bit programs.
+  bool FolderExistsIn(const std::string& path, RegistryView view) override;
+  bool FileExistsIn(const std::string& path, RegistryView view) override;
   bool IsWalkBarrier(const std::string& folder) override;
   void ClearCache() override;
+  std::string DrivesProblem() override;
 
   // How many host folders were listed so far (a benchmark's measure).
   std::size_t ListingCount() const { return folders_.ListingCount(); }
@@ -48,6 +53,8 @@ class PrefixFileSystem : public FileSystem {
   };
 
   const DriveMap& drives();
+  template <typename Test>
+  bool existsIn(const std::string& path, RegistryView view, Test test);
   // The entry named by the drive and the first count components of a path.
   std::optional<Found> resolve(const WindowsPath& path, std::size_t count);
   std::optional<Found> resolveRoot(char drive);
@@ -59,6 +66,7 @@ class PrefixFileSystem : public FileSystem {
   std::filesystem::path prefix_;
   RegistryApi& registry_;
   std::optional<DriveMap> drives_;
+  std::optional<bool> wow64_;  // whether C:\windows\syswow64 holds anything
   std::optional<ShellFolders> shellFolders_;
   FolderCache folders_;
   // Path text as asked (after "." and ".." are applied) -> what it names,

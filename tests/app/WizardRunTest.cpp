@@ -155,6 +155,20 @@ TEST_F(WizardRunTest, StartScansSearchesAndFixItRepairsWithBackup) {
   EXPECT_NE(backup.find("holiday.pvx"), std::string::npos);
 }
 
+TEST_F(WizardRunTest, APrefixThatLostItsDrivesIsNotScanned) {
+  // A copy that lost its links: every path would seem missing.
+  fs::remove_all(prefix_ / "dosdevices");
+  TakeShown();
+  Click("BitBtnNext");
+  auto shown = TakeShown();
+  ASSERT_EQ(shown.size(), 1u);
+  const std::string text = shown[0].text.toStdString();
+  EXPECT_NE(text.find(prefix_.string()), std::string::npos) << text;
+  EXPECT_NE(text.find("dosdevices"), std::string::npos) << text;
+  EXPECT_EQ(form().PageName(), "Welcome");
+  EXPECT_EQ(form().Categories().CountTotal(), 0);
+}
+
 TEST_F(WizardRunTest, CancelStopsTheScanThenTheSearchWithoutClosing) {
   const fs::path documents = prefix_ / "drive_c" / "users" / "Public" / "Documents";
   fs::create_directories(documents);

@@ -83,6 +83,9 @@ class ScanCommandTest : public ::testing::Test {
       for (const auto& [name, entry] : stored) lists.SaveListToRegistry(name, {entry});
     }
     store->save();
+    fs::create_directories(dir.path() / "drive_c");
+    fs::create_directories(dir.path() / "dosdevices");
+    fs::create_directory_symlink("../drive_c", dir.path() / "dosdevices" / "c:");
   }
 
   ExitStatus Run(ScanOptions options) {
@@ -151,6 +154,40 @@ TEST_F(ScanCommandTest, AMissingPrefixIsAnErrorThatNamesIt) {
   EXPECT_EQ(RunScan(options, out, err, false), kError);
   EXPECT_NE(err.str().find("nowhere"), std::string::npos) << err.str();
   EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(ScanCommandTest, APrefixWithoutUsableDrivesIsRefusedWhenPathsAreJudged) {
+  MakePrefix();
+  fs::remove_all(dir.path() / "dosdevices");
+  ScanOptions options;
+  options.categories = {acInvalidPaths};
+  EXPECT_EQ(Run(options), kError);
+  EXPECT_NE(err.str().find(dir.path().string() + " has no dosdevices"), std::string::npos)
+      << err.str();
+  EXPECT_EQ(out.str(), "");
+
+  // A C: link that leads nowhere, and none at all.
+  fs::create_directories(dir.path() / "dosdevices");
+  fs::create_directory_symlink("../gone", dir.path() / "dosdevices" / "c:");
+  err.str("");
+  EXPECT_EQ(Run(options), kError);
+  EXPECT_NE(err.str().find("drive C: leads nowhere"), std::string::npos) << err.str();
+  fs::remove(dir.path() / "dosdevices" / "c:");
+  fs::create_directory_symlink("/", dir.path() / "dosdevices" / "z:");
+  err.str("");
+  EXPECT_EQ(Run(options), kError);
+  EXPECT_NE(err.str().find("has no drive C:"), std::string::npos) << err.str();
+  EXPECT_EQ(out.str(), "");
+
+  // Empty keys name no paths: that scan still runs.
+  options.categories = {acEmptyKeys};
+  err.str("");
+  EXPECT_EQ(Run(options), kFound) << err.str();
+
+  // A copy that followed the links holds C: as a folder, which Wine uses.
+  fs::create_directories(dir.path() / "dosdevices" / "c:");
+  options.categories = {acInvalidPaths};
+  EXPECT_EQ(Run(options), kNothingFound) << err.str();
 }
 
 TEST_F(ScanCommandTest, OutputFileIsWrittenWholeOrNotAtAll) {

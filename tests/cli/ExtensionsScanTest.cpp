@@ -29,6 +29,9 @@ TEST(ExtensionsScanTest, ReportsOnceWithTheProblemKindsNamedAndOnlyWhenAskedFor)
     reg.CloseKey();
     store->save();
   }
+  std::filesystem::create_directories(dir.path() / "drive_c");
+  std::filesystem::create_directories(dir.path() / "dosdevices");
+  std::filesystem::create_directory_symlink("../drive_c", dir.path() / "dosdevices" / "c:");
   // The file-type findings of a scan.
   auto scan = [&](TAnalyzCategories categories) {
     ScanOptions options;

@@ -96,6 +96,9 @@ void CopyPrefix(const fs::path& from, const fs::path& to) {
   fs::create_directories(to);
   for (const char* hive : kHives)
     if (fs::exists(from / hive)) fs::copy_file(from / hive, to / hive);
+  // The copy judges its paths on the original's drive: a fix changes no files.
+  fs::create_directories(to / "dosdevices");
+  fs::create_directory_symlink(fs::absolute(from / "drive_c"), to / "dosdevices" / "c:");
 }
 
 TEST(FixOptionsTest, FixTakesTheScansOptionsAndNeedsABackupChoice) {

@@ -3,17 +3,20 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 
 #include "platform/MemoryStore.h"
 #include "platform/StoreRegistryApi.h"
 #include "platform/Text.h"
 #include "platform/wine/WinePrefixStore.h"
+#include "platform/wine/Wow64Paths.h"
 #include "tests/support/TempDir.h"
 
 namespace hw::platform {
@@ -35,6 +38,20 @@ void writeFile(const fs::path& path, const std::string& content) {
 }
 
 std::string utf16z(const std::string& text) { return utf8ToUtf16(text + '\0'); }
+
+// Runs check as the user nobody when this process is root, for whom every
+// permission test passes; the answer comes back as the child's exit code.
+bool RunUnprivileged(const std::function<bool()>& check) {
+  if (::geteuid() != 0) return check();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const bool ok = ::setgid(65534) == 0 && ::setuid(65534) == 0 && check();
+    ::_exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+         WEXITSTATUS(status) == 0;
+}
 
 // A prefix with C: (relative link) holding names in mixed case, D: (relative
 // link) typed cdrom, E: (absolute link), F: dangling, a raw device c:: and Z:.
@@ -298,6 +315,38 @@ TEST_F(PrefixFileSystemTest, EachFolderIsListedOnceAndOnlyWhenASpellingMisses) {
   files_.ClearCache();
   EXPECT_TRUE(FileExists(files_, "C:\\windows\\system32\\shell32.DLL"));
   EXPECT_EQ(files_.ListingCount(), 2 * listed) << "a new scan learns afresh";
+}
+
+TEST_F(PrefixFileSystemTest, AFolderThatCanBeEnteredButNotListedGivesItsExactNames) {
+  const fs::path locked = root() / "drive_c" / "locked";
+  writeFile(locked / "Inner.dll", "x");
+  fs::permissions(locked, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec);
+  const bool ok = RunUnprivileged([this] {
+    // Another case needs the listing, which fails; Wine cannot find it either.
+    // The exact name must still be found after that failed listing.
+    return !files_.FileExists("C:\\locked\\INNER.DLL") &&
+           files_.FileExists("C:\\locked\\Inner.dll") &&
+           files_.FileExists("C:\\LOCKED\\Inner.dll") && files_.SetCurrentDirectoryA("C:\\Locked");
+  });
+  fs::permissions(locked, fs::perms::owner_all);
+  EXPECT_TRUE(ok);
+}
+
+TEST(Wow64PathsTest, ThirtyTwoBitProgramsAreRedirectedAsWineRedirectsThem) {
+  EXPECT_EQ(Wow32Redirect("C:\\windows\\system32\\x.dll"), "C:\\windows\\syswow64\\x.dll");
+  EXPECT_EQ(Wow32Redirect("c:/WINDOWS/System32/sub/x.dll"), "C:\\WINDOWS\\syswow64\\sub\\x.dll");
+  EXPECT_EQ(Wow32Redirect("C:\\Windows\\Sysnative\\x.dll"), "C:\\Windows\\system32\\x.dll");
+  EXPECT_EQ(Wow32Redirect("C:\\windows\\system32\\"), "C:\\windows\\syswow64\\");
+  EXPECT_EQ(Wow32Redirect("C:\\windows\\regedit.exe"), "C:\\windows\\syswow64\\regedit.exe");
+  EXPECT_EQ(Wow32Redirect("C:\\windows\\x\\..\\system32\\x.dll"), "C:\\windows\\syswow64\\x.dll");
+  EXPECT_EQ(Wow32Redirect("C:\\x\\..\\windows\\system32\\x.dll"), "C:\\windows\\syswow64\\x.dll");
+  EXPECT_EQ(Wow32Redirect("C:\\windows.\\system32\\x.dll"), "C:\\windows\\syswow64\\x.dll");
+  // Shared by both kinds, or not the system folder at all.
+  for (const char* path :
+       {"C:\\windows\\system32\\drivers\\etc\\hosts", "C:\\windows\\system32\\spool\\drivers",
+        "C:\\windows\\syswow64\\x.dll", "D:\\windows\\system32\\x.dll", "C:\\system32\\x.dll",
+        "C:\\Program Files\\system32\\x.dll", "C:\\windows\\system32x\\a"})
+    EXPECT_EQ(Wow32Redirect(path), std::nullopt) << path;
 }
 
 TEST_F(PrefixFileSystemTest, TheTemporaryFolderEndsInASeparator) {

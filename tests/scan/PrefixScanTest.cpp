@@ -135,5 +135,84 @@ TEST_F(PrefixScanTest, FindsEveryStaleEntryAndNothingThatExists) {
       }));
 }
 
+TEST(KeyViewTest, OnlyKeysBelowTheThirtyTwoBitViewsAreKnownToBeThirtyTwoBit) {
+  using platform::RegistryView;
+  EXPECT_EQ(ViewOfKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\WOW6432Node\\App"), RegistryView::Wow32);
+  EXPECT_EQ(ViewOfKey(HKEY_LOCAL_MACHINE, "Software\\Classes\\Wow6432Node\\CLSID"),
+            RegistryView::Wow32);
+  EXPECT_EQ(ViewOfKey(HKEY_CLASSES_ROOT, "Wow6432Node\\CLSID\\{x}"), RegistryView::Wow32);
+  EXPECT_EQ(ViewOfKey(HKEY_CURRENT_USER, "Software\\Classes\\Wow6432Node\\CLSID"),
+            RegistryView::Wow32);
+  EXPECT_EQ(ViewOfKey(HKEY_USERS, "S-1-5-21-1\\Software\\Classes\\Wow6432Node"),
+            RegistryView::Wow32);
+  EXPECT_EQ(ViewOfKey(HKEY_USERS, "S-1-5-21-1_Classes\\Wow6432Node\\CLSID"), RegistryView::Wow32);
+  for (auto [root, path] : std::initializer_list<std::pair<HKEY, const char*>>{
+           {HKEY_LOCAL_MACHINE, "Software\\App"},
+           {HKEY_LOCAL_MACHINE, "System\\Wow6432Node"},
+           {HKEY_LOCAL_MACHINE, "Software\\Vendor\\Wow6432Node"},
+           {HKEY_CURRENT_USER, "Software\\Wow6432Node\\App"},
+           {HKEY_CLASSES_ROOT, "CLSID\\Wow6432Node"},
+           {HKEY_USERS, "S-1-5-21-1\\Software\\App"}})
+    EXPECT_EQ(ViewOfKey(root, path), RegistryView::Either) << path;
+}
+
+// A WoW64 prefix: a 32-bit program's libraries lie in syswow64 while its
+// registry names system32. Each path is judged as the program that wrote it
+// resolves it, as far as the key tells which kind that was.
+TEST_F(PrefixScanTest, PathsAreJudgedAsTheProgramThatWroteThemResolvesThem) {
+  const fs::path windows = dir.path() / "drive_c" / "windows";
+  Touch(windows / "system32" / "only64.dll");
+  Touch(windows / "syswow64" / "only32.dll");
+  Touch(windows / "system32" / "drivers" / "etc" / "hosts");
+  {
+    auto store = platform::WinePrefixStore::open(dir.path());
+    platform::StoreRegistryApi api(*store);
+    TNTRegistry reg(api);
+    // Written by 32-bit programs.
+    At(reg, HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\App32")
+        .WriteString("Lib", "C:\\windows\\system32\\only32.dll");
+    reg.WriteString("Native", "C:\\Windows\\Sysnative\\only64.dll");
+    reg.WriteString("Shared", "C:\\windows\\system32\\drivers\\etc\\hosts");
+    reg.WriteString("Gone64", "C:\\windows\\system32\\only64.dll");
+    At(reg, HKEY_LOCAL_MACHINE, "Software\\Classes\\Wow6432Node\\CLSID\\{0}\\InprocServer32")
+        .WriteString("", "C:\\WINDOWS\\SYSTEM32\\only32.dll");
+    // Written by either kind.
+    At(reg, HKEY_CURRENT_USER, "Software\\App")
+        .WriteString("Lib32", "C:\\windows\\system32\\only32.dll");
+    reg.WriteString("Lib64", "C:\\windows\\system32\\only64.dll");
+    reg.WriteString("Gone", "C:\\windows\\system32\\none.dll");
+    At(reg, HKEY_LOCAL_MACHINE, kCv + "SharedDLLs");
+    std::uint32_t count = 1;
+    reg.PutData("C:\\windows\\system32\\only32.dll", &count, sizeof count, dkInteger);
+    reg.CloseKey();
+    store->save();
+  }
+  // The new findings, as root, key and value (a user's hive seen again
+  // below HKEY_USERS aside).
+  auto found = [this] {
+    std::set<std::string> keys;
+    for (const std::string& finding : Scan())
+      if (finding.find("HKEY_USERS") == std::string::npos &&
+          (finding.find("App32") != std::string::npos ||
+           finding.find("Software\\App |") != std::string::npos ||
+           finding.find("only") != std::string::npos ||
+           finding.find("Wow6432Node") != std::string::npos))
+        keys.insert(finding.substr(0, finding.find(" | ", finding.find(" | ") + 3)));
+    return keys;
+  };
+  std::set<std::string> wow = found();
+  EXPECT_EQ(wow, (std::set<std::string>{
+                     "path [HKEY_LOCAL_MACHINE] Software\\Wow6432Node\\App32 | Gone64",
+                     "path [HKEY_CURRENT_USER] Software\\App | Gone",
+                 }));
+
+  // Without syswow64 every program is a 64-bit one: system32 is system32. An
+  // empty one (as Wine makes it without its 32-bit half) counts as none.
+  fs::remove(windows / "syswow64" / "only32.dll");
+  wow = found();
+  EXPECT_EQ(wow.count("path [HKEY_LOCAL_MACHINE] Software\\Wow6432Node\\App32 | Lib"), 1u);
+  EXPECT_EQ(wow.count("path [HKEY_LOCAL_MACHINE] Software\\Wow6432Node\\App32 | Gone64"), 0u);
+}
+
 }  // namespace
 }  // namespace hw
