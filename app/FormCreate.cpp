@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSplitter>
+#include <QTranslator>
 
 #include "Version.h"
 #include "app/Dialogs.h"
@@ -54,6 +55,9 @@ TFormRegFix::~TFormRegFix() = default;
 
 QString TFormRegFix::InterfaceText(int n) const {
   return QString::fromStdString(lang_.GetInterfaceText(n));
+}
+QString TFormRegFix::InterfaceText(int n, const char* design) const {
+  return lang_.Loaded() ? InterfaceText(n) : QString::fromLatin1(design);
 }
 QString TFormRegFix::Message(int n) const { return QString::fromStdString(lang_.GetMessage(n)); }
 QString TFormRegFix::TitleText() const { return QString::fromLatin1(kTitle); }

@@ -38,6 +38,7 @@ class QPushButton;
 class QSplitter;
 class QStackedWidget;
 class QTextBrowser;
+class QTranslator;
 
 namespace hw {
 class TChckLBCB;
@@ -101,6 +102,8 @@ class TFormRegFix : public QWidget {
 
   // Texts of the language pack in use.
   QString InterfaceText(int n) const;
+  // The same, or the control's design text while no pack is in use.
+  QString InterfaceText(int n, const char* design) const;
   QString Message(int n) const;
   QString TitleText() const;
   // "version 1.0.0 build 1"
@@ -173,8 +176,9 @@ class TFormRegFix : public QWidget {
   void miPickClick(QObject* sender);
   TResultsView& ResultsView() const { return *results_; }
 
-  // Language texts into the controls; FillLanguageList after a load.
-  void ApplyTexts();
+  // Language texts into the controls; false, after saying so, when the pack
+  // could not be loaded and every text stayed. FillLanguageList after a load.
+  bool ApplyTexts();
   void FillLanguageList();
   // Shows a help topic by context number; 0 is the index.
   void ShowHelp(int context);
@@ -351,6 +355,9 @@ class TFormRegFix : public QWidget {
   QLabel* aboutVersion_ = nullptr;
   QLabel* aboutTitle_ = nullptr;
   std::unique_ptr<TInstanceLock> instanceLock_;
+  // Qt's own texts (standard buttons, stock dialogs) in the pack's language.
+  std::unique_ptr<QTranslator> qtTexts_;
+  void TranslateQtTexts();
   TKeyViewer* keyViewer_ = nullptr;  // a child window, deleted with the form
   // Writes the found-entries report; false, after telling the user, when it
   // could not be written.

@@ -45,6 +45,8 @@ constexpr int kMessageAppendOrReplace = 23;
 constexpr int kMessageNewVersion = 36;
 constexpr int kMessageNoNewVersion = 37;
 constexpr int kMessageUnreachable = 38;
+constexpr int kMessageNoWebPage = 40;
+constexpr int kMessageNoUpdateAddress = 42;
 constexpr int kTextAppend = 59;
 constexpr int kTextReplace = 60;
 constexpr int kTextCancel = 56;
@@ -299,7 +301,7 @@ void TWizardRun::CheckForNewVersion(TFormRegFix& form) {
     const QString address = QString::fromStdString(url);
     if (!OpenUrl || !OpenUrl(address))
       Dialogs::ShowMessage(&form,
-                           QStringLiteral("The web page %1 could not be opened.").arg(address));
+                           TFormRegFix::FormatText(form.Message(kMessageNoWebPage), address));
   };
   if (!check.Check() && !form.Closing())
     Dialogs::ShowMessage(&form, form.Message(kMessageUnreachable));

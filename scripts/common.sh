@@ -19,7 +19,7 @@ HW_WIN32_BUILD="$HW_ROOT/build-win32"
 # (the Windows builds), Wine (the Windows tests and the checks against real
 # Wine prefixes).
 HW_PACKAGES=(g++ cmake ninja-build libgtest-dev libbenchmark-dev
-  qt6-base-dev qt6-svg-dev libcurl4-openssl-dev clang-14 libclang-rt-14-dev llvm-14
+  qt6-base-dev qt6-svg-dev qt6-translations-l10n libcurl4-openssl-dev clang-14 libclang-rt-14-dev llvm-14
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64)
 
 hw_install_packages() {

@@ -130,6 +130,12 @@ TEST_F(FormTest, WithoutLanguagePacksTheDesignTextsStay) {
   EXPECT_FALSE(Child<QComboBox>("CBLang")->isVisible());
   EXPECT_FALSE(Child<QLabel>("LLang")->isVisible());
   EXPECT_EQ(Child<QPushButton>("BitBtnSettings")->text(), "Advanced settings");
+  // The wizard's buttons keep their design texts on every page.
+  EXPECT_EQ(Child<QPushButton>("BitBtnNext")->text(), "Start");
+  EXPECT_EQ(Child<QPushButton>("BitBtnCancel")->text(), "Cancel");
+  Click("BitBtnSettings");
+  EXPECT_EQ(Child<QPushButton>("BitBtnBack")->text(), "Back");
+  EXPECT_EQ(Child<QPushButton>("BitBtnNext")->text(), "Next");
 }
 
 TEST(BackupFolderTest, AProgramFolderThatCannotBeWrittenSendsBackupsToTheDataFolder) {
