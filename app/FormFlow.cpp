@@ -185,16 +185,12 @@ void TFormRegFix::UpdateControls() {
                    QString::fromStdString(table_[entryCategory].DisplayName)));
   miOpenRegistryKey->setEnabled(entry != nullptr);
   miAddtoexcludedentrieslist->setEnabled(entry != nullptr);
-  // 5.
-  if (Page() == pgRegistry && !ScanRunning() && !SearchRunning()) {
-    const bool picked = table_.PickedTotal() > 0;
-    BitBtnNext->setEnabled(picked);
-    miSavefoundentriesintextfile->setEnabled(picked);
-    miPrintallfoundentries->setEnabled(picked);
-  } else {
-    miSavefoundentriesintextfile->setEnabled(entry != nullptr);
-    miPrintallfoundentries->setEnabled(entry != nullptr);
-  }
+  // 5. The report lists every found entry, picked or not.
+  if (Page() == pgRegistry && !ScanRunning() && !SearchRunning())
+    BitBtnNext->setEnabled(table_.PickedTotal() > 0);
+  const bool found = table_.CountTotal() > 0;
+  miSavefoundentriesintextfile->setEnabled(found);
+  miPrintallfoundentries->setEnabled(found);
 }
 
 void TFormRegFix::BitBtnNextClick(QObject* sender) {
