@@ -112,7 +112,7 @@ void InstallEventPump(platform::EventPump& pump) {
 }
 
 TWizardRun::TWizardRun(platform::WinePrefixStore& prefix, UpdateTransport& transport)
-    : OpenUrl(&OpenInDesktop), prefix_(prefix), transport_(transport) {}
+    : OpenUrl(&OpenInDesktop), UpdateUrl(UpdatePageUrl()), prefix_(prefix), transport_(transport) {}
 
 TWizardRun::~TWizardRun() = default;
 
@@ -283,10 +283,14 @@ void TWizardRun::DropChanges(TFormRegFix& form, const QString& why, bool listsCh
 void TWizardRun::CheckForNewVersion(TFormRegFix& form) {
   // The menu stays usable while the page loads; one check at a time.
   if (checking_) return;
+  if (UpdateUrl.empty()) {
+    Dialogs::ShowMessage(&form, form.Message(kMessageNoUpdateAddress));
+    return;
+  }
   TFlagScope checking(checking_, true);
   TBackgroundFetch fetch(transport_);
   TCheckUpdate check(fetch);
-  check.ChkURL = UpdatePageUrl();
+  check.ChkURL = UpdateUrl;
   check.Homepage = HomepageUrl();
   check.ChkStr = kUpdateMarker;
   check.Revision = form.UpdateRevision;

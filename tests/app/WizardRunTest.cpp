@@ -344,6 +344,7 @@ TEST_F(WizardRunTest, UpdateCheckReportsFoundNotFoundAndUnreachable) {
       {"no marker here", 0, true, form().Message(37), false},
       {std::nullopt, 0, true, form().Message(38), false},
   };
+  run_->UpdateUrl = "http://updates.test/version.html";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.page.value_or("(unreachable)") + " " + std::to_string(c.answer));
     transport_.page = c.page;
@@ -354,8 +355,20 @@ TEST_F(WizardRunTest, UpdateCheckReportsFoundNotFoundAndUnreachable) {
     EXPECT_EQ(LastText(), c.message);
     EXPECT_EQ(opened_, c.opens ? std::vector<QString>{homepage} : std::vector<QString>{});
     ASSERT_FALSE(transport_.urls.empty());
-    EXPECT_EQ(transport_.urls.back(), UpdatePageUrl());
+    EXPECT_EQ(transport_.urls.back(), run_->UpdateUrl);
   }
+}
+
+TEST_F(WizardRunTest, WithoutAnUpdateAddressTheCheckSaysSoAndAsksNothing) {
+  run_->UpdateUrl.clear();
+  TakeShown();
+  form().miCheckwebsitefornewversion->trigger();
+  const QString said = LastText();
+  EXPECT_EQ(said, form().Message(42));
+  EXPECT_TRUE(said.contains("no update address")) << said.toStdString();
+  EXPECT_TRUE(transport_.urls.empty());
+  // A default build names no page; a build for distribution sets HW_UPDATE_URL.
+  EXPECT_EQ(app::TWizardRun(session().Store(), transport_).UpdateUrl, UpdatePageUrl());
 }
 
 }  // namespace
