@@ -160,6 +160,7 @@ void TFormRegFix::closeEvent(QCloseEvent* event) {
 void TFormRegFix::FormClose() {
   if (closing_) return;
   closing_ = true;
+  emit WindowClosing();
   BitBtnCancelClick();
   SaveSettings();
   if (help_) help_->close();

@@ -291,6 +291,10 @@ class TFormRegFix : public QWidget {
   // system's default printer. Called once the report file is written.
   std::function<std::unique_ptr<QPrinter>()> ReportPrinter;
 
+ signals:
+  // FormClose has begun: work waiting in a nested event loop stops waiting.
+  void WindowClosing();
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QUrl>
+#include <atomic>
 #include <exception>
 #include <filesystem>
 #include <optional>
@@ -77,29 +78,37 @@ class TFlagScope {
 };
 
 // Fetches on a worker thread while the window's events go on, so a slow or
-// dead network never freezes the window.
+// dead network never freezes the window. Closing the window aborts the
+// transfer instead of waiting for it: the process ends promptly.
 class TBackgroundFetch final : public UpdateTransport {
  public:
-  explicit TBackgroundFetch(UpdateTransport& inner) : inner_(inner) {}
+  TBackgroundFetch(UpdateTransport& inner, TFormRegFix& form) : inner_(inner), form_(form) {}
   std::optional<std::string> Fetch(const std::string& url, std::size_t maxBytes) override {
     std::optional<std::string> page;
+    std::atomic<bool> done{false};
     QEventLoop loop;
+    // Also when the application quits, which ends every event loop.
+    QObject::connect(&form_, &TFormRegFix::WindowClosing, &loop, &QEventLoop::quit);
     std::thread worker([&] {
       try {
         page = inner_.Fetch(url, maxBytes);
       } catch (...) {
         page.reset();  // a transport that throws counts as a page that did not open
       }
+      done = true;
       QMetaObject::invokeMethod(
           &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
-    loop.exec();
+    if (!form_.Closing()) loop.exec();
+    if (!done) inner_.Abort();
     worker.join();
+    if (form_.Closing()) page.reset();
     return page;
   }
 
  private:
   UpdateTransport& inner_;
+  TFormRegFix& form_;
 };
 
 bool OpenInDesktop(const QString& url) { return QDesktopServices::openUrl(QUrl(url)); }
@@ -288,7 +297,7 @@ void TWizardRun::CheckForNewVersion(TFormRegFix& form) {
     return;
   }
   TFlagScope checking(checking_, true);
-  TBackgroundFetch fetch(transport_);
+  TBackgroundFetch fetch(transport_, form);
   TCheckUpdate check(fetch);
   check.ChkURL = UpdateUrl;
   check.Homepage = HomepageUrl();
