@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QSplitter>
 #include <QTranslator>
+#include <iostream>
 
 #include "Version.h"
 #include "app/Dialogs.h"
@@ -109,9 +110,11 @@ bool TFormRegFix::FormCreate() {
   try {
     exclusions_.Load(kWelcomeCategories, &settingsStore_.StoredLists());
   } catch (const EMissingDefaultsFile& missing) {
-    Dialogs::MessageDlg(this,
-                        Message(3) + " \"" + QString::fromStdString(missing.FileName()) + "\"",
-                        TMsgDlgType::mtError, mbOK);
+    const QString text = Message(3) + " \"" + QString::fromStdString(missing.FileName()) + "\"";
+    // Also for whoever started the program from a script or a terminal.
+    std::cerr << "hivewarden: " << text.toStdString() << "\n";
+    Dialogs::MessageDlg(this, text, TMsgDlgType::mtError, mbOK);
+    exitStatus_ = 2;
     FormClose();
     return false;
   }

@@ -75,6 +75,9 @@ class TFormRegFix : public QWidget {
   // The start-up steps; false when the program ends without showing the
   // window (the "/uninstall" clean-up, a missing default file).
   bool FormCreate();
+  // What the process ends with when FormCreate returned false: 0 after the
+  // "/uninstall" clean-up, 2 when a default exclusion file is missing.
+  int ExitStatus() const { return exitStatus_; }
   void FormShow();
   void FormClose();
 
@@ -352,6 +355,7 @@ class TFormRegFix : public QWidget {
   TWizardWork* work_ = nullptr;
   int outWidth_ = 131;  // the category list's width on the Registry page
   bool closing_ = false;
+  int exitStatus_ = 0;
   bool created_ = false;
   int helpContext_ = 100;
   std::unique_ptr<THelpWindow> help_;

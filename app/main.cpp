@@ -8,6 +8,7 @@
 #include "app/AppContext.h"
 #include "app/Dialogs.h"
 #include "app/FormRegFix.h"
+#include "app/Uninstall.h"
 #include "app/WizardRun.h"
 #include "platform/FileIo.h"
 #include "platform/ProgramPlaces.h"
@@ -42,6 +43,12 @@ int main(int argc, char** argv) {
     }
   }
   if (!session) {
+    // The backups do not live in a prefix: "/uninstall" offers to delete them all the same.
+    if (app::HasParam({argv + 1, argv + argc}, "/uninstall") && HasDisplay()) {
+      QApplication application(argc, argv);
+      app::UninstallWithoutPrefix(platform::ExecutableFolder(), {argv + 1, argv + argc});
+      return 0;
+    }
     std::cerr << "hivewarden: " << failure << "\n";
     if (HasDisplay()) {
       QApplication application(argc, argv);
@@ -59,7 +66,7 @@ int main(int argc, char** argv) {
   app::TWizardRun work(session->Store(), *transport);
   app::TFormRegFix form(context);
   form.SetWizardWork(&work);
-  if (!form.FormCreate()) return 0;
+  if (!form.FormCreate()) return form.ExitStatus();
   form.show();
   form.FormShow();
   // Looking works while Wine runs in the prefix; saving waits until it ends.
