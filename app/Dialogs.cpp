@@ -13,6 +13,9 @@ namespace {
 
 struct Answers {
   QString title = QStringLiteral("Hivewarden");
+  // The standard boxes' titles by type, in TMsgDlgType's order.
+  QStringList typeTitles = {QStringLiteral("Warning"), QStringLiteral("Error"),
+                            QStringLiteral("Information"), QStringLiteral("Confirm")};
   bool autoAnswer = false;
   std::deque<int> buttons;
   std::deque<QString> fileNames;
@@ -46,15 +49,7 @@ QMessageBox::Icon IconOf(TMsgDlgType type) {
   return QMessageBox::NoIcon;
 }
 
-QString TitleOf(TMsgDlgType type) {
-  switch (type) {
-    case TMsgDlgType::mtWarning: return QObject::tr("Warning");
-    case TMsgDlgType::mtError: return QObject::tr("Error");
-    case TMsgDlgType::mtInformation: return QObject::tr("Information");
-    case TMsgDlgType::mtConfirmation: return QObject::tr("Confirm");
-  }
-  return {};
-}
+QString TitleOf(TMsgDlgType type) { return answers().typeTitles.value(static_cast<int>(type)); }
 
 QMessageBox::Icon IconOf(TUserDlgIcon icon) {
   switch (icon) {
@@ -100,28 +95,33 @@ int RunBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const 
 void Dialogs::SetApplicationTitle(const QString& title) { answers().title = title; }
 QString Dialogs::ApplicationTitle() { return answers().title; }
 
+void Dialogs::SetTypeTitles(const QStringList& titles) {
+  if (titles.size() == answers().typeTitles.size()) answers().typeTitles = titles;
+}
+
+// Yes, No and OK are Qt's standard buttons, which carry Qt's translated
+// captions; the box is made even when a test answers it, to record them.
 void Dialogs::ShowMessage(QWidget* parent, const QString& text) {
-  Record(TShownDialog::Message, ApplicationTitle(), text, {QStringLiteral("OK")});
-  if (Answered()) return;
   QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), Lines(text), QMessageBox::Ok, parent);
+  Record(TShownDialog::Message, ApplicationTitle(), text, {box.button(QMessageBox::Ok)->text()});
+  if (Answered()) return;
   box.exec();
 }
 
 int Dialogs::MessageDlg(QWidget* parent, const QString& text, TMsgDlgType type, int buttons) {
+  QMessageBox box(IconOf(type), TitleOf(type), Lines(text), QMessageBox::NoButton, parent);
+  const std::pair<int, QMessageBox::StandardButton> kinds[] = {
+      {mbYes, QMessageBox::Yes}, {mbNo, QMessageBox::No}, {mbOK, QMessageBox::Ok}};
   QStringList captions;
-  std::vector<int> results;
-  const std::pair<int, QString> kinds[] = {
-      {mbYes, QObject::tr("&Yes")}, {mbNo, QObject::tr("&No")}, {mbOK, QObject::tr("OK")}};
-  for (const auto& [button, caption] : kinds) {
-    if (!(buttons & button)) continue;
-    captions << caption;
-    results.push_back(button);
-  }
+  for (const auto& [button, standard] : kinds)
+    if (buttons & button) captions << box.addButton(standard)->text();
   Record(TShownDialog::MessageBox, TitleOf(type), text, captions);
   const int closed = (buttons & mbNo) ? mbNo : mbOK;
   if (Answered()) return Take(answers().buttons).value_or(closed);
-  int pressed = RunBox(parent, IconOf(type), TitleOf(type), text, captions);
-  return pressed < 0 ? closed : results[pressed];
+  box.exec();
+  for (const auto& [button, standard] : kinds)
+    if ((buttons & button) && box.clickedButton() == box.button(standard)) return button;
+  return closed;
 }
 
 int Dialogs::Choice(QWidget* parent, const QString& title, const QStringList& lines,

@@ -34,6 +34,9 @@ class Dialogs {
   // The application title, the plain message's title.
   static void SetApplicationTitle(const QString& title);
   static QString ApplicationTitle();
+  // The standard boxes' titles for warning, error, information and
+  // confirmation, in the language in use; English until set.
+  static void SetTypeTitles(const QStringList& titles);
 
   // Plain message: the text, OK.
   static void ShowMessage(QWidget* parent, const QString& text);

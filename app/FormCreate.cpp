@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSplitter>
+#include <QTranslator>
+#include <iostream>
 
 #include "Version.h"
 #include "app/Dialogs.h"
@@ -54,6 +56,9 @@ TFormRegFix::~TFormRegFix() = default;
 
 QString TFormRegFix::InterfaceText(int n) const {
   return QString::fromStdString(lang_.GetInterfaceText(n));
+}
+QString TFormRegFix::InterfaceText(int n, const char* design) const {
+  return lang_.Loaded() ? InterfaceText(n) : QString::fromLatin1(design);
 }
 QString TFormRegFix::Message(int n) const { return QString::fromStdString(lang_.GetMessage(n)); }
 QString TFormRegFix::TitleText() const { return QString::fromLatin1(kTitle); }
@@ -105,9 +110,11 @@ bool TFormRegFix::FormCreate() {
   try {
     exclusions_.Load(kWelcomeCategories, &settingsStore_.StoredLists());
   } catch (const EMissingDefaultsFile& missing) {
-    Dialogs::MessageDlg(this,
-                        Message(3) + " \"" + QString::fromStdString(missing.FileName()) + "\"",
-                        TMsgDlgType::mtError, mbOK);
+    const QString text = Message(3) + " \"" + QString::fromStdString(missing.FileName()) + "\"";
+    // Also for whoever started the program from a script or a terminal.
+    std::cerr << "hivewarden: " << text.toStdString() << "\n";
+    Dialogs::MessageDlg(this, text, TMsgDlgType::mtError, mbOK);
+    exitStatus_ = 2;
     FormClose();
     return false;
   }
@@ -156,6 +163,7 @@ void TFormRegFix::closeEvent(QCloseEvent* event) {
 void TFormRegFix::FormClose() {
   if (closing_) return;
   closing_ = true;
+  emit WindowClosing();
   BitBtnCancelClick();
   SaveSettings();
   if (help_) help_->close();

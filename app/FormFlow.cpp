@@ -105,8 +105,8 @@ void TFormRegFix::SetStatus(int panel, const QString& text) {
 }
 
 void TFormRegFix::ScanStatus(TAnalyzClass& engine) {
-  SetStatus(1, InterfaceText(10) + ' ' + QString::fromStdString(engine.RootName) + " \\ " +
-                   QString::fromStdString(engine.KeyPath));
+  SetStatus(1, InterfaceText(10, "Scanning") + ' ' + QString::fromStdString(engine.RootName) +
+                   " \\ " + QString::fromStdString(engine.KeyPath));
 }
 
 void TFormRegFix::SetButton(QPushButton* button, bool visible, bool enabled, const QString& caption,
@@ -119,11 +119,12 @@ void TFormRegFix::SetButton(QPushButton* button, bool visible, bool enabled, con
 
 void TFormRegFix::Notebook1PageChanged() {
   const TPage page = Page();
-  const QString back = InterfaceText(16), next = InterfaceText(19), cancel = InterfaceText(18);
+  const QString back = InterfaceText(16, "Back"), next = InterfaceText(19, "Next"),
+                cancel = InterfaceText(18, "Cancel");
   switch (page) {
     case pgWelcome:
       SetButton(BitBtnBack, false, false, back, -1);
-      SetButton(BitBtnNext, true, true, InterfaceText(7), 1);
+      SetButton(BitBtnNext, true, true, InterfaceText(7, "Start"), 1);
       SetButton(BitBtnCancel, true, true, cancel, 3);
       break;
     case pgSettings1:
@@ -135,8 +136,8 @@ void TFormRegFix::Notebook1PageChanged() {
     case pgRegistry:
       if (ScanRunning() || SearchRunning()) {
         SetButton(BitBtnBack, true, false, back, -1);
-        SetButton(BitBtnNext, true, false, InterfaceText(53), 1);
-        SetButton(BitBtnCancel, true, true, InterfaceText(20), 0);
+        SetButton(BitBtnNext, true, false, InterfaceText(53, "Please wait"), 1);
+        SetButton(BitBtnCancel, true, true, InterfaceText(20, "Stop"), 0);
       } else {
         SetButton(BitBtnBack, true, true, back, -1);
         SetButton(BitBtnNext, true, BitBtnNext->isEnabled(), next, 2);  // UpdateControls decides
@@ -180,19 +181,16 @@ void TFormRegFix::UpdateControls() {
   miOpenFolder->setEnabled(entry && folderCategory);
   if (entry)
     miAddtoexcludedentrieslist->setText(
-        FormatText(InterfaceText(82), QString::fromStdString(table_[entryCategory].DisplayName)));
+        FormatText(InterfaceText(82, "Never report this entry again (%s)"),
+                   QString::fromStdString(table_[entryCategory].DisplayName)));
   miOpenRegistryKey->setEnabled(entry != nullptr);
   miAddtoexcludedentrieslist->setEnabled(entry != nullptr);
-  // 5.
-  if (Page() == pgRegistry && !ScanRunning() && !SearchRunning()) {
-    const bool picked = table_.PickedTotal() > 0;
-    BitBtnNext->setEnabled(picked);
-    miSavefoundentriesintextfile->setEnabled(picked);
-    miPrintallfoundentries->setEnabled(picked);
-  } else {
-    miSavefoundentriesintextfile->setEnabled(entry != nullptr);
-    miPrintallfoundentries->setEnabled(entry != nullptr);
-  }
+  // 5. The report lists every found entry, picked or not.
+  if (Page() == pgRegistry && !ScanRunning() && !SearchRunning())
+    BitBtnNext->setEnabled(table_.PickedTotal() > 0);
+  const bool found = table_.CountTotal() > 0;
+  miSavefoundentriesintextfile->setEnabled(found);
+  miPrintallfoundentries->setEnabled(found);
 }
 
 void TFormRegFix::BitBtnNextClick(QObject* sender) {

@@ -40,6 +40,7 @@ class QPushButton;
 class QSplitter;
 class QStackedWidget;
 class QTextBrowser;
+class QTranslator;
 
 namespace hw {
 class TChckLBCB;
@@ -76,6 +77,9 @@ class TFormRegFix : public QWidget {
   // The start-up steps; false when the program ends without showing the
   // window (the "/uninstall" clean-up, a missing default file).
   bool FormCreate();
+  // What the process ends with when FormCreate returned false: 0 after the
+  // "/uninstall" clean-up, 2 when a default exclusion file is missing.
+  int ExitStatus() const { return exitStatus_; }
   void FormShow();
   void FormClose();
 
@@ -112,6 +116,8 @@ class TFormRegFix : public QWidget {
 
   // Texts of the language pack in use.
   QString InterfaceText(int n) const;
+  // The same, or the control's design text while no pack is in use.
+  QString InterfaceText(int n, const char* design) const;
   QString Message(int n) const;
   QString TitleText() const;
   // "version 1.0.0 build 1"
@@ -184,8 +190,9 @@ class TFormRegFix : public QWidget {
   void miPickClick(QObject* sender);
   TResultsView& ResultsView() const { return *results_; }
 
-  // Language texts into the controls; FillLanguageList after a load.
-  void ApplyTexts();
+  // Language texts into the controls; false, after saying so, when the pack
+  // could not be loaded and every text stayed. FillLanguageList after a load.
+  bool ApplyTexts();
   void FillLanguageList();
   // Shows a help topic by context number; 0 is the index.
   void ShowHelp(int context);
@@ -300,6 +307,10 @@ class TFormRegFix : public QWidget {
   // system's default printer. Called once the report file is written.
   std::function<std::unique_ptr<QPrinter>()> ReportPrinter;
 
+ signals:
+  // FormClose has begun: work waiting in a nested event loop stops waiting.
+  void WindowClosing();
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -362,6 +373,7 @@ class TFormRegFix : public QWidget {
   TWizardWork* work_ = nullptr;
   int outWidth_ = 131;  // the category list's width on the Registry page
   bool closing_ = false;
+  int exitStatus_ = 0;
   bool created_ = false;
   int helpContext_ = 100;
   std::unique_ptr<THelpWindow> help_;
@@ -369,6 +381,9 @@ class TFormRegFix : public QWidget {
   QLabel* aboutVersion_ = nullptr;
   QLabel* aboutTitle_ = nullptr;
   std::unique_ptr<TInstanceLock> instanceLock_;
+  // Qt's own texts (standard buttons, stock dialogs) in the pack's language.
+  std::unique_ptr<QTranslator> qtTexts_;
+  void TranslateQtTexts();
   TKeyViewer* keyViewer_ = nullptr;  // a child window, deleted with the form
   // Writes the found-entries report; false, after telling the user, when it
   // could not be written.

@@ -14,6 +14,8 @@ namespace hw::app {
 
 namespace {
 
+constexpr int kMessageOffThePrefix = 39;
+
 void Fill(QListWidget* list, const std::vector<std::string>& items) {
   list->clear();
   for (const std::string& item : items) list->addItem(QString::fromStdString(item));
@@ -62,8 +64,7 @@ void TFormRegFix::BInClick() {
   // The picker shows the host; the lists hold the prefix's Windows paths.
   std::optional<std::string> folder = context_.Files.FromHostPath(chosen->toStdString());
   if (!folder) {
-    Dialogs::ShowMessage(this,
-                         tr("The folder \"%1\" is on no drive of this Wine prefix.").arg(*chosen));
+    Dialogs::ShowMessage(this, FormatText(Message(kMessageOffThePrefix), *chosen));
     return;
   }
   if (auto refused = pathsPage_.AddChosenFolder(*folder, lang_))

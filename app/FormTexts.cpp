@@ -4,9 +4,12 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QPushButton>
+#include <QTranslator>
 
 #include "app/Dialogs.h"
 #include "app/FormRegFix.h"
@@ -14,15 +17,27 @@
 
 namespace hw::app {
 
+namespace {
+
+// Texts beyond the first edition's numbers.
+constexpr int kTextEdit = 103;
+constexpr int kTextWarning = 104;
+constexpr int kTextError = 105;
+constexpr int kTextInformation = 106;
+constexpr int kTextConfirm = 107;
+constexpr int kMessageChoiceNotStored = 41;
+
+}  // namespace
+
 QString TFormRegFix::FormatText(QString format, const QString& arg) {
   return format.replace(QStringLiteral("%s"), arg);
 }
 
-void TFormRegFix::ApplyTexts() {
+bool TFormRegFix::ApplyTexts() {
   if (lang_.Load() != TLang::kLoaded) {
     Dialogs::MessageDlg(this, QStringLiteral("Error in language pack"), TMsgDlgType::mtInformation,
                         mbOK);
-    return;
+    return false;
   }
   auto I = [this](int n) { return InterfaceText(n); };
   const QString br = QStringLiteral("\n"), br2 = QStringLiteral("\n\n");
@@ -32,6 +47,8 @@ void TFormRegFix::ApplyTexts() {
   BIn->setText(I(14));
   BitBtnAddLetter->setText(I(14));
   for (QPushButton* b : {BOut, BitBtnRemoveLetter, BitBtnRemoveExcludedEntry}) b->setText(I(15));
+  BitBtnAddExcludedEntry->setText(I(14));
+  BitBtnEditExcludedEntry->setText(I(kTextEdit));
   ChBSaveUndo->setText(I(3));
   BUndoFile->setText(I(2));
   BitBtnBack->setText(I(16));
@@ -64,12 +81,25 @@ void TFormRegFix::ApplyTexts() {
       {miPickallentries, 22}, {miUnpickallentries, 23},           {miOpenRegistryKey, 80},
       {miOpenFolder, 81},     {miSavefoundentriesintextfile, 96}, {miPrintallfoundentries, 97}};
   for (const auto& [item, n] : items) item->setText(I(n));
+  Dialogs::SetTypeTitles({I(kTextWarning), I(kTextError), I(kTextInformation), I(kTextConfirm)});
+  TranslateQtTexts();
 
   // Texts that depend on the page or on the category names follow at once.
   if (created_) {
     FillExclusionCombo();
     Notebook1PageChanged();
   }
+  return true;
+}
+
+void TFormRegFix::TranslateQtTexts() {
+  if (!qtTexts_) qtTexts_ = std::make_unique<QTranslator>();
+  QCoreApplication::removeTranslator(qtTexts_.get());
+  // Debian's qt6-translations-l10n; without it Qt's texts stay English.
+  const QString locale = QString::fromStdString(lang_.Locale());
+  if (!locale.isEmpty() && qtTexts_->load(QStringLiteral("qtbase_") + locale,
+                                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(qtTexts_.get());
 }
 
 void TFormRegFix::FillLanguageList() {
@@ -85,15 +115,28 @@ void TFormRegFix::FillLanguageList() {
 void TFormRegFix::CBLangChange(int index) {
   if (index < 0 || index == lang_.LanguageIndex()) return;
   const std::string name = CBLang->itemText(index).toStdString();
-  try {
-    settingsStore_.SaveLists([&](TStoredLists&) { lang_.SelectLanguage(name); });
-  } catch (const ESettingsNotSaved& failure) {
-    Dialogs::ShowMessage(this, QString::fromUtf8(failure.what()));
-  } catch (const ERegistryException& failure) {
-    Dialogs::ShowMessage(this, QString::fromUtf8(failure.what()));
+  const std::string previous = lang_.DefaultLangName();
+  // The texts change first: a pack that cannot be loaded changes nothing,
+  // and a choice that cannot be stored (Wine runs in the prefix) still
+  // holds for this session.
+  lang_.UseLanguage(name);
+  if (!ApplyTexts()) {
+    lang_.UseLanguage(previous);
+    FillLanguageList();
+    return;
   }
-  ApplyTexts();
   FillLanguageList();
   RefreshAbout();
+  QString failure;
+  try {
+    settingsStore_.SaveLists([&](TStoredLists&) { lang_.SelectLanguage(name); });
+  } catch (const ESettingsNotSaved& error) {
+    failure = QString::fromUtf8(error.what());
+  } catch (const ERegistryException& error) {
+    failure = QString::fromUtf8(error.what());
+  }
+  if (!failure.isEmpty())
+    Dialogs::ShowMessage(this, Message(kMessageChoiceNotStored) + '\r' + failure);
 }
+
 }  // namespace hw::app

@@ -43,7 +43,10 @@ std::unique_ptr<TPrefixWindow::TOpened> TPrefixWindow::Start(
   opened->form = std::make_unique<TFormRegFix>(*opened->context);
   TFormRegFix& form = *opened->form;
   form.SetWizardWork(opened->work.get());
-  if (!form.FormCreate()) return nullptr;
+  if (!form.FormCreate()) {
+    exitStatus_ = form.ExitStatus();
+    return nullptr;
+  }
   const fs::path prefix = opened->session->Store().prefix();
   form.SetPrefixChoices(prefix, finder_ ? finder_() : std::vector<platform::FoundPrefix>{});
   // The window goes away in the switch: the switch waits until its handler

@@ -33,6 +33,9 @@ class TPrefixWindow {
   // Shows the window over session's prefix on Welcome; args are the command
   // line ("/uninstall"). False when the window's start-up ended the program.
   bool Open(std::unique_ptr<TPrefixSession> session, std::vector<std::string> args);
+  // The program's exit status after Open returned false: 0 when the start-up
+  // ended it as asked ("/uninstall"), else 2.
+  int ExitStatus() const { return exitStatus_; }
   // Opens prefix in a new window where the current one is, then closes the
   // current one (saving its settings into its prefix). When prefix cannot be
   // read or its window cannot start, says why and keeps the current window;
@@ -51,6 +54,7 @@ class TPrefixWindow {
   UpdateTransport& transport_;
   TFinder finder_;
   std::unique_ptr<TOpened> opened_;
+  int exitStatus_ = 0;
   // Drops switches still queued when this goes.
   QObject guard_;
 };

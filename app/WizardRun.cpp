@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QUrl>
+#include <atomic>
 #include <exception>
 #include <filesystem>
 #include <optional>
@@ -45,6 +46,8 @@ constexpr int kMessageAppendOrReplace = 23;
 constexpr int kMessageNewVersion = 36;
 constexpr int kMessageNoNewVersion = 37;
 constexpr int kMessageUnreachable = 38;
+constexpr int kMessageNoWebPage = 40;
+constexpr int kMessageNoUpdateAddress = 42;
 constexpr int kTextAppend = 59;
 constexpr int kTextReplace = 60;
 constexpr int kTextCancel = 56;
@@ -75,29 +78,37 @@ class TFlagScope {
 };
 
 // Fetches on a worker thread while the window's events go on, so a slow or
-// dead network never freezes the window.
+// dead network never freezes the window. Closing the window aborts the
+// transfer instead of waiting for it: the process ends promptly.
 class TBackgroundFetch final : public UpdateTransport {
  public:
-  explicit TBackgroundFetch(UpdateTransport& inner) : inner_(inner) {}
+  TBackgroundFetch(UpdateTransport& inner, TFormRegFix& form) : inner_(inner), form_(form) {}
   std::optional<std::string> Fetch(const std::string& url, std::size_t maxBytes) override {
     std::optional<std::string> page;
+    std::atomic<bool> done{false};
     QEventLoop loop;
+    // Also when the application quits, which ends every event loop.
+    QObject::connect(&form_, &TFormRegFix::WindowClosing, &loop, &QEventLoop::quit);
     std::thread worker([&] {
       try {
         page = inner_.Fetch(url, maxBytes);
       } catch (...) {
         page.reset();  // a transport that throws counts as a page that did not open
       }
+      done = true;
       QMetaObject::invokeMethod(
           &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
-    loop.exec();
+    if (!form_.Closing()) loop.exec();
+    if (!done) inner_.Abort();
     worker.join();
+    if (form_.Closing()) page.reset();
     return page;
   }
 
  private:
   UpdateTransport& inner_;
+  TFormRegFix& form_;
 };
 
 bool OpenInDesktop(const QString& url) { return QDesktopServices::openUrl(QUrl(url)); }
@@ -110,7 +121,7 @@ void InstallEventPump(platform::EventPump& pump) {
 }
 
 TWizardRun::TWizardRun(platform::WinePrefixStore& prefix, UpdateTransport& transport)
-    : OpenUrl(&OpenInDesktop), prefix_(prefix), transport_(transport) {}
+    : OpenUrl(&OpenInDesktop), UpdateUrl(UpdatePageUrl()), prefix_(prefix), transport_(transport) {}
 
 TWizardRun::~TWizardRun() = default;
 
@@ -303,10 +314,14 @@ void TWizardRun::DropChanges(TFormRegFix& form, const QString& why, bool listsCh
 void TWizardRun::CheckForNewVersion(TFormRegFix& form) {
   // The menu stays usable while the page loads; one check at a time.
   if (checking_) return;
+  if (UpdateUrl.empty()) {
+    Dialogs::ShowMessage(&form, form.Message(kMessageNoUpdateAddress));
+    return;
+  }
   TFlagScope checking(checking_, true);
-  TBackgroundFetch fetch(transport_);
+  TBackgroundFetch fetch(transport_, form);
   TCheckUpdate check(fetch);
-  check.ChkURL = UpdatePageUrl();
+  check.ChkURL = UpdateUrl;
   check.Homepage = HomepageUrl();
   check.ChkStr = kUpdateMarker;
   check.Revision = form.UpdateRevision;
@@ -321,7 +336,7 @@ void TWizardRun::CheckForNewVersion(TFormRegFix& form) {
     const QString address = QString::fromStdString(url);
     if (!OpenUrl || !OpenUrl(address))
       Dialogs::ShowMessage(&form,
-                           QStringLiteral("The web page %1 could not be opened.").arg(address));
+                           TFormRegFix::FormatText(form.Message(kMessageNoWebPage), address));
   };
   if (!check.Check() && !form.Closing())
     Dialogs::ShowMessage(&form, form.Message(kMessageUnreachable));

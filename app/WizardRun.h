@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "app/WizardWork.h"
 
@@ -45,6 +46,8 @@ class TWizardRun : public TWizardWork {
   // Opens the product's web page; false when nothing could open it. The
   // default hands the address to the desktop; tests replace it.
   std::function<bool(const QString& url)> OpenUrl;
+  // The update page; empty (no page built in): the check says so and asks nothing.
+  std::string UpdateUrl;
 
  private:
   void Search(TFormRegFix& form);

@@ -10,6 +10,7 @@
 #include "app/AppContext.h"
 #include "app/Dialogs.h"
 #include "app/PrefixWindow.h"
+#include "app/Uninstall.h"
 #include "platform/FileIo.h"
 #include "platform/ProgramPlaces.h"
 #include "platform/wine/PrefixFinder.h"
@@ -59,6 +60,12 @@ int main(int argc, char** argv) {
     }
   }
   if (!session) {
+    // The backups do not live in a prefix: "/uninstall" offers to delete them all the same.
+    if (app::HasParam({argv + 1, argv + argc}, "/uninstall") && HasDisplay()) {
+      QApplication application(argc, argv);
+      app::UninstallWithoutPrefix(platform::DataFolder(), {argv + 1, argv + argc});
+      return 0;
+    }
     std::cerr << "hivewarden: " << failure << "\n";
     if (HasDisplay()) {
       QApplication application(argc, argv);
@@ -71,6 +78,6 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Hivewarden"));
   std::unique_ptr<UpdateTransport> transport = MakeWebTransport();
   app::TPrefixWindow window(platform::DataFolder(), *transport, FindPrefixes);
-  if (!window.Open(std::move(session), args)) return 0;
+  if (!window.Open(std::move(session), args)) return window.ExitStatus();
   return application.exec();
 }

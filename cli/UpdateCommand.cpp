@@ -13,13 +13,20 @@ namespace {
 
 constexpr int kMessageNoUpdate = 37;
 constexpr int kMessageUnreachable = 38;
+constexpr int kMessageNoUpdateAddress = 42;
 
 }  // namespace
 
 ExitStatus RunCheckUpdate(const UpdateOptions& options, UpdateTransport& transport,
-                          const TextSource& texts, std::ostream& out, std::ostream& err) {
+                          const TextSource& texts, std::ostream& out, std::ostream& err,
+                          const std::string& builtUrl) {
   TCheckUpdate check(transport);
-  check.ChkURL = options.url.empty() ? UpdatePageUrl() : options.url;
+  check.ChkURL = options.url.empty() ? builtUrl : options.url;
+  if (check.ChkURL.empty()) {
+    err << "hivewarden-cli: " << texts.GetMessage(kMessageNoUpdateAddress)
+        << " (this build was made without -DHW_UPDATE_URL; --url names a page)\n";
+    return kError;
+  }
   check.Homepage = HomepageUrl();
   check.ChkStr = kUpdateMarker;
   check.Revision = ProgramRevision();

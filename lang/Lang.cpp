@@ -1,6 +1,5 @@
 #include "lang/Lang.h"
 
-
 #include "lang/LangPack.h"
 #include "platform/FileIo.h"
 #include "platform/Text.h"
@@ -32,35 +31,52 @@ std::string TLang::Short(const std::string& text) {
 
 int TLang::Load() {
   FindPacks();
-  const std::string wanted = StoredLanguage().value_or(defaultLangName_);
-  languageIndex_ = -1;
+  const std::string wanted = chosen_ ? *chosen_ : StoredLanguage().value_or(defaultLangName_);
+  int index = -1;
   for (std::size_t i = 0; i < names_.size(); ++i) {
     if (platform::equalsNoCase(names_[i], wanted)) {
-      languageIndex_ = static_cast<int>(i);
+      index = static_cast<int>(i);
       break;
     }
   }
-  if (languageIndex_ >= 0) {
-    defaultLangName_ = names_[static_cast<std::size_t>(languageIndex_)];
-    langFile_ = paths_[static_cast<std::size_t>(languageIndex_)];
-  } else {
-    // The fallback pack is taken as it is, whatever its Program and Language say.
-    langFile_ = programDir_ + defaultLangFile_;
-  }
+  // The fallback pack is taken as it is, whatever its Program and Language say.
+  const std::string file =
+      index >= 0 ? paths_[static_cast<std::size_t>(index)] : programDir_ + defaultLangFile_;
 
   std::string bytes;
-  if (!ReadPack(langFile_, bytes)) return kPackMissing;
-  TLangPack pack = TLangPack::Parse(bytes);
+  int result = kLoaded;
+  TLangPack pack;
+  if (!ReadPack(file, bytes)) {
+    result = kPackMissing;
+  } else {
+    pack = TLangPack::Parse(bytes);
+    if (!pack.CountsValid()) result = kPackBroken;
+  }
+  if (result != kLoaded) {
+    // The pack in use stays; its place in the list just found may differ.
+    languageIndex_ = -1;
+    for (std::size_t i = 0; loaded_ && i < paths_.size(); ++i)
+      if (paths_[i] == langFile_) languageIndex_ = static_cast<int>(i);
+    return result;
+  }
+  languageIndex_ = index;
+  if (index >= 0) defaultLangName_ = names_[static_cast<std::size_t>(index)];
+  langFile_ = file;
   interfaceTexts_ = pack.NumberedTexts('I');
   messages_ = pack.NumberedTexts('M');
+  locale_ = pack.Value("Locale");
+  loaded_ = true;
   return kLoaded;
 }
 
+void TLang::UseLanguage(const std::string& name) { chosen_ = Short(name); }
+
 void TLang::SelectLanguage(const std::string& name) {
+  UseLanguage(name);
+  defaultLangName_ = Short(name);
   // TRegIniFile always works below HKEY_CURRENT_USER, whatever RootKey says.
   TRegIniFile ini(registry_, iniKey_);
   ini.WriteString("", regParameter_, name);
-  defaultLangName_ = Short(name);
 }
 
 std::string TLang::GetInterfaceText(int n) const { return TextAt(interfaceTexts_, n); }

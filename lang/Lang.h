@@ -46,12 +46,23 @@ class TLang : public TextSource {
   const std::string& ProgramName() const { return programName_; }
   void SetProgramName(const std::string& name) { programName_ = Short(name); }
 
-  // Finds the packs, picks the language and loads its pack: kLoaded, or
-  // kPackMissing (texts left as they were) when that file cannot be read.
+  // Finds the packs, picks the language and loads its pack: kLoaded;
+  // kPackMissing when that file cannot be read, kPackBroken when its I0 or M0
+  // is no number (or it has neither). Then nothing changes: the texts, the
+  // pack and the language in use stay as they were.
   int Load();
-  // Stores name as the chosen language below HKEY_CURRENT_USER\IniKey; the
-  // caller loads again. Throws ERegistryException when it cannot be written.
+  // Makes name the language the following Loads pick, before any stored
+  // choice, for this session only.
+  void UseLanguage(const std::string& name);
+  // Stores name as the chosen language below HKEY_CURRENT_USER\IniKey and
+  // uses it; the caller loads again. Throws ERegistryException when it cannot
+  // be written, using it all the same.
   void SelectLanguage(const std::string& name);
+  // Whether a pack's texts are in use (a Load has succeeded).
+  bool Loaded() const { return loaded_; }
+  // The loaded pack's "Locale" entry (such as "de"): which toolkit
+  // translation goes with it; empty when it names none.
+  const std::string& Locale() const { return locale_; }
 
   // Text n of the loaded pack; kMissingText for a number beyond its texts.
   // Index 0 gives the count entry as written.
@@ -69,6 +80,7 @@ class TLang : public TextSource {
 
   static constexpr int kLoaded = 0;
   static constexpr int kPackMissing = -2;
+  static constexpr int kPackBroken = -3;
   static constexpr const char* kMissingText = "Error in language pak";
 
  private:
@@ -94,7 +106,10 @@ class TLang : public TextSource {
   std::string langExt_ = ".lng";
   std::string programName_;
 
+  std::optional<std::string> chosen_;  // this session's choice
   std::string langFile_;
+  std::string locale_;
+  bool loaded_ = false;
   std::vector<std::string> interfaceTexts_;
   std::vector<std::string> messages_;
   std::vector<std::string> names_;

@@ -44,6 +44,17 @@ std::vector<std::string> TLangPack::NumberedTexts(char kind) const {
   return texts;
 }
 
+bool TLangPack::CountsValid() const {
+  bool any = false;
+  for (const char* name : {"I0", "M0"}) {
+    const std::string* count = Find(name);
+    if (!count) continue;
+    if (ParseCount(*count, kMaxNumber) < 0) return false;
+    any = true;
+  }
+  return any;
+}
+
 int ParseCount(std::string_view text, int maxValue) {
   auto blank = [](char ch) { return ch == ' ' || ch == '\t'; };
   while (!text.empty() && blank(text.front())) text.remove_prefix(1);

@@ -32,6 +32,11 @@ class TLangPack {
   // where missing. No texts at all when the count entry is missing or not a
   // decimal number up to kMaxNumber: a broken pack must not stop the program.
   std::vector<std::string> NumberedTexts(char kind) const;
+  // Whether the pack can be put in use: it has at least one count entry, and
+  // each count entry it has is a decimal number up to kMaxNumber. A count
+  // that is no number would turn every text of its kind into the
+  // missing-text phrase.
+  bool CountsValid() const;
 
   static constexpr std::size_t kMaxValueChars = 255;
   // Well above any pack's highest number; a larger count is taken as garbage

@@ -33,7 +33,8 @@ TAnalyzCategory TExclusionEditor::ComboIndexToCategory(int index) {
 
 void TExclusionEditor::Enter() {
   comboIndex_ = 0;
-  changed_ = false;
+  // Edits left with Back are in the lists but not yet stored: they stay
+  // pending until a Next stores them.
   items_ = lists_.List(Category()).Items;
 }
 

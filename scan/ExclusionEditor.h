@@ -62,7 +62,7 @@ class TExclusionEditor {
   // TExclusionLists::LoadDefaults, changing nothing.
   void RestoreDefaults();
 
-  // Whether anything was added, edited, removed or restored since Enter.
+  // Whether anything was added, edited, removed or restored and not yet stored.
   bool Changed() const { return changed_; }
   // Leaving the page with Next: the user's entries of every Welcome category
   // are stored, when anything changed (so that looking at the lists of a

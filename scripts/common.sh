@@ -13,7 +13,8 @@ HW_WIN64_BUILD="$HW_ROOT/build-win64"
 HW_WIN32_BUILD="$HW_ROOT/build-win32"
 
 # Debian 12 packages: compiler and build tools, GoogleTest, Google Benchmark,
-# Qt 6 Widgets (the window), Qt SVG (its pictures), libcurl (the update check),
+# Qt 6 Widgets (the window), Qt SVG (its pictures), Qt's translations (its
+# dialogs' buttons in the user's language), libcurl (the update check),
 # clang with its sanitizer and libFuzzer runtimes and llvm-symbolizer (the
 # sanitizer build), the MinGW-w64 cross compilers and GoogleTest's sources
 # (the Windows builds), Wine (the Windows tests and the checks against real
@@ -24,7 +25,7 @@ HW_WIN32_BUILD="$HW_ROOT/build-win32"
 # entry's, AppStream's and the manual pages' validators, and an X server,
 # xdotool and ImageMagick (the installed window driven and pictured).
 HW_PACKAGES=(g++ cmake ninja-build libgtest-dev libbenchmark-dev
-  qt6-base-dev qt6-svg-dev libcurl4-openssl-dev clang-14 libclang-rt-14-dev llvm-14
+  qt6-base-dev qt6-svg-dev qt6-translations-l10n libcurl4-openssl-dev clang-14 libclang-rt-14-dev llvm-14
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64 nsis dosfstools fusefat
   libyaml-cpp-dev nlohmann-json3-dev
   dpkg-dev file desktop-file-utils appstream man-db xvfb xdotool imagemagick)

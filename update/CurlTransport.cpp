@@ -26,6 +26,11 @@ std::size_t Receive(char* data, std::size_t size, std::size_t count, void* user)
   return 0;  // less than given: libcurl stops with CURLE_WRITE_ERROR
 }
 
+// libcurl asks this about once a second, also while it waits for an answer.
+int Progress(void* transport, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return static_cast<const UpdateTransport*>(transport)->Aborted() ? 1 : 0;
+}
+
 void InitCurlOnce() {
   static std::once_flag once;
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -41,6 +46,7 @@ struct ListDeleter {
 }  // namespace
 
 std::optional<std::string> CurlTransport::Fetch(const std::string& url, std::size_t maxBytes) {
+  if (Aborted()) return std::nullopt;
   InitCurlOnce();
   std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
   if (!curl) return std::nullopt;
@@ -68,6 +74,9 @@ std::optional<std::string> CurlTransport::Fetch(const std::string& url, std::siz
   curl_easy_setopt(c, CURLOPT_FAILONERROR, 1L);
   curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, Receive);
   curl_easy_setopt(c, CURLOPT_WRITEDATA, &download);
+  curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, Progress);
+  curl_easy_setopt(c, CURLOPT_XFERINFODATA, static_cast<UpdateTransport*>(this));
   const CURLcode result = curl_easy_perform(c);
   if (result == CURLE_OK || (result == CURLE_WRITE_ERROR && download.full))
     return std::move(download.bytes);

@@ -4,6 +4,7 @@
 
 namespace hw {
 
+// Empty when the build names no update page: there is nothing to ask.
 const char* UpdatePageUrl();
 const char* HomepageUrl();
 // The marker the program's update page carries before the revision.

@@ -2,6 +2,7 @@
 // How the update check fetches its page: an interface, so that tests can hand
 // in a page without a network.
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -16,10 +17,20 @@ class UpdateTransport {
   // whole); nullopt when the page cannot be opened.
   virtual std::optional<std::string> Fetch(const std::string& url, std::size_t maxBytes) = 0;
 
+  // Called from another thread when the program ends during a Fetch: the
+  // Fetch gives up soon (within about a second) with nullopt, and every later
+  // one at once. Transports that cannot interrupt a transfer check it before
+  // they start.
+  virtual void Abort() { aborted_ = true; }
+  bool Aborted() const { return aborted_; }
+
   // What every transport keeps to: the waits before giving up and the agent named.
   static constexpr long kConnectSeconds = 10;
   static constexpr long kTotalSeconds = 30;
   static constexpr const char* kUserAgent = "Mozilla/2.0 (Update)";
+
+ private:
+  std::atomic<bool> aborted_{false};
 };
 
 // The system's web client: libcurl on Linux (CurlTransport), WinINet on

@@ -34,7 +34,7 @@ void SetTimeout(HINTERNET handle, DWORD option, long seconds) {
 }  // namespace
 
 std::optional<std::string> WinInetTransport::Fetch(const std::string& url, std::size_t maxBytes) {
-  if (!IsWebAddress(url)) return std::nullopt;
+  if (!IsWebAddress(url) || Aborted()) return std::nullopt;
   InternetHandle session(
       ::InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
   if (!session) return std::nullopt;

@@ -122,10 +122,12 @@ TEST_F(FormFlowTest, RegistryAndFixItPagesFollowTheScanState) {
   EXPECT_FALSE(work_.searching);
   EXPECT_TRUE(form().isVisible());
 
-  // Idle, nothing picked: Next and the report items are off.
+  // Idle, nothing picked: Next is off; the report lists every found entry,
+  // so saving and printing it are on.
   form().Notebook1PageChanged();
   ExpectButtons({true, true, "Back"}, {true, false, "Next"}, {true, true, "Cancel"}, 140);
-  EXPECT_FALSE(form().miSavefoundentriesintextfile->isEnabled());
+  EXPECT_TRUE(form().miSavefoundentriesintextfile->isEnabled());
+  EXPECT_TRUE(form().miPrintallfoundentries->isEnabled());
   TEntries& entries = *form().Categories()[acInvalidPaths].Entries;
   entries.SetPicked(&entries[0], true);
   form().UpdateControls();
@@ -166,6 +168,9 @@ TEST_F(FormFlowTest, RegistryAndFixItPagesFollowTheScanState) {
 TEST_F(FormFlowTest, NextOnRegistryWithNothingPickedShowsMessage20) {
   ASSERT_TRUE(Start());
   form().ShowPage(app::pgRegistry);
+  // Nothing found: nothing to save or print.
+  EXPECT_FALSE(form().miSavefoundentriesintextfile->isEnabled());
+  EXPECT_FALSE(form().miPrintallfoundentries->isEnabled());
   form().BitBtnNextClick(form().BitBtnNext);
   auto shown = TakeShown();
   ASSERT_EQ(shown.size(), 1u);

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 
 #include "platform/StoreRegistryApi.h"
 #include "platform/wine/WinePrefixStore.h"
@@ -162,6 +163,23 @@ TEST_F(FormSettingsTest, ExclusionEditorGuardsDefaultsAndStoresUserEntries) {
   std::vector<std::string> saved;
   EXPECT_TRUE(stored.LoadListFromRegistry("Excluded_paths_entries", saved));
   EXPECT_EQ(saved, std::vector<std::string>{"\\Software\\Test\\"});
+}
+
+TEST_F(FormSettingsTest, AnExclusionAddedBeforeBackIsStoredByALaterNext) {
+  OpenSettings2();
+  app::Dialogs::setNextText(QStringLiteral("\\Software\\Kept\\"));
+  Click("BitBtnAddExcludedEntry");
+  Click("BitBtnBack");
+  Click("BitBtnNext");
+  ASSERT_EQ(form().PageName(), "Settings2");
+  Click("BitBtnNext");
+  ASSERT_EQ(form().PageName(), "Welcome");
+  Stop();
+
+  // The next start finds it in the prefix.
+  ASSERT_TRUE(Start());
+  const auto& items = form().Engine().ExclusionSets[acInvalidPaths].Items;
+  EXPECT_NE(std::find(items.begin(), items.end(), "\\Software\\Kept\\"), items.end());
 }
 
 TEST_F(FormSettingsTest, RemoveAndRestoreDefaultsAskFirst) {

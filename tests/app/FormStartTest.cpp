@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "Version.h"
+#include "app/Uninstall.h"
 #include "app/settings/SettingsStore.h"
 #include "platform/StoreRegistryApi.h"
 #include "platform/wine/WinePrefixStore.h"
@@ -105,6 +106,7 @@ TEST_F(FormTest, UninstallYesDeletesTheBackups) {
 TEST_F(FormTest, MissingDefaultFileEndsTheProgramWithMessage3) {
   fs::remove(program_ / "exclfont.def");
   EXPECT_FALSE(Start());
+  EXPECT_EQ(form().ExitStatus(), 2) << "a program that could not start does not end with 0";
   std::vector<TShownDialog> shown = TakeShown();
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].kind, TShownDialog::MessageBox);
@@ -112,6 +114,25 @@ TEST_F(FormTest, MissingDefaultFileEndsTheProgramWithMessage3) {
                                QString::fromStdString((program_ / "exclfont.def").string()) + "\"");
   EXPECT_TRUE(form().Closing());
   EXPECT_FALSE(form().isVisible());
+}
+
+TEST_F(FormTest, UninstallWithoutAPrefixStillOffersToDeleteTheBackups) {
+  fs::create_directories(program_ / "Backups");
+  std::ofstream(program_ / "Backups" / "2002_03_07.reg") << "REGEDIT4\n";
+  app::Dialogs::setNextAnswer(app::mbNo);
+  app::UninstallWithoutPrefix(program_, {"/uninstall"});
+  std::vector<TShownDialog> shown = TakeShown();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].kind, TShownDialog::MessageBox);
+  EXPECT_TRUE(shown[0].text.startsWith("Do you want to delete the backup folder\n" +
+                                       QString::fromStdString((program_ / "Backups").string())))
+      << shown[0].text.toStdString();
+  EXPECT_TRUE(fs::exists(program_ / "Backups" / "2002_03_07.reg"));
+
+  app::Dialogs::setNextAnswer(app::mbYes);
+  app::UninstallWithoutPrefix(program_, {"/uninstall"});
+  EXPECT_EQ(TakeShown().size(), 1u) << "No could not be remembered without a prefix";
+  EXPECT_FALSE(fs::exists(program_ / "Backups"));
 }
 
 TEST_F(FormTest, HiddenCategoriesNeedNoDefaultFile) {
@@ -130,6 +151,12 @@ TEST_F(FormTest, WithoutLanguagePacksTheDesignTextsStay) {
   EXPECT_FALSE(Child<QComboBox>("CBLang")->isVisible());
   EXPECT_FALSE(Child<QLabel>("LLang")->isVisible());
   EXPECT_EQ(Child<QPushButton>("BitBtnSettings")->text(), "Advanced settings");
+  // The wizard's buttons keep their design texts on every page.
+  EXPECT_EQ(Child<QPushButton>("BitBtnNext")->text(), "Start");
+  EXPECT_EQ(Child<QPushButton>("BitBtnCancel")->text(), "Cancel");
+  Click("BitBtnSettings");
+  EXPECT_EQ(Child<QPushButton>("BitBtnBack")->text(), "Back");
+  EXPECT_EQ(Child<QPushButton>("BitBtnNext")->text(), "Next");
 }
 
 TEST(BackupFolderTest, AProgramFolderThatCannotBeWrittenSendsBackupsToTheDataFolder) {

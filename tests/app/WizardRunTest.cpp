@@ -7,7 +7,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <optional>
 
 #include "app/WizardRun.h"
@@ -378,6 +382,7 @@ TEST_F(WizardRunTest, UpdateCheckReportsFoundNotFoundAndUnreachable) {
       {"no marker here", 0, true, form().Message(37), false},
       {std::nullopt, 0, true, form().Message(38), false},
   };
+  run_->UpdateUrl = "http://updates.test/version.html";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.page.value_or("(unreachable)") + " " + std::to_string(c.answer));
     transport_.page = c.page;
@@ -388,8 +393,55 @@ TEST_F(WizardRunTest, UpdateCheckReportsFoundNotFoundAndUnreachable) {
     EXPECT_EQ(LastText(), c.message);
     EXPECT_EQ(opened_, c.opens ? std::vector<QString>{homepage} : std::vector<QString>{});
     ASSERT_FALSE(transport_.urls.empty());
-    EXPECT_EQ(transport_.urls.back(), UpdatePageUrl());
+    EXPECT_EQ(transport_.urls.back(), run_->UpdateUrl);
   }
+}
+
+// A page that never answers until the transfer is aborted (or 20 s pass).
+class SilentTransport : public UpdateTransport {
+ public:
+  std::optional<std::string> Fetch(const std::string&, std::size_t) override {
+    std::unique_lock<std::mutex> lock(mutex_);
+    woken_.wait_for(lock, std::chrono::seconds(20), [this] { return Aborted(); });
+    return Aborted() ? std::nullopt : std::optional<std::string>("<!--hvw_ver=99999-->");
+  }
+  void Abort() override {
+    UpdateTransport::Abort();
+    std::lock_guard<std::mutex> lock(mutex_);
+    woken_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable woken_;
+};
+
+TEST_F(WizardRunTest, ClosingTheWindowDuringTheUpdateCheckAbortsItAtOnce) {
+  SilentTransport silent;
+  app::TWizardRun run(session().Store(), silent);
+  run.UpdateUrl = "http://updates.test/version.html";
+  form().SetWizardWork(&run);
+  TakeShown();
+  QTimer::singleShot(0, &form(), [this] { form().close(); });
+  const auto start = std::chrono::steady_clock::now();
+  form().miCheckwebsitefornewversion->trigger();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_TRUE(silent.Aborted());
+  EXPECT_TRUE(form().Closing());
+  EXPECT_TRUE(TakeShown().empty()) << "nothing is said after the window closed";
+  form().SetWizardWork(run_.get());
+}
+
+TEST_F(WizardRunTest, WithoutAnUpdateAddressTheCheckSaysSoAndAsksNothing) {
+  run_->UpdateUrl.clear();
+  TakeShown();
+  form().miCheckwebsitefornewversion->trigger();
+  const QString said = LastText();
+  EXPECT_EQ(said, form().Message(42));
+  EXPECT_TRUE(said.contains("no update address")) << said.toStdString();
+  EXPECT_TRUE(transport_.urls.empty());
+  // A default build names no page; a build for distribution sets HW_UPDATE_URL.
+  EXPECT_EQ(app::TWizardRun(session().Store(), transport_).UpdateUrl, UpdatePageUrl());
 }
 
 }  // namespace

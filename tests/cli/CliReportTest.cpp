@@ -123,8 +123,8 @@ TEST(CheckUpdateCommandTest, ExitStatusTellsWhetherANewerVersionIsPublished) {
   CannedTransport transport;
   std::ostringstream out, err;
   transport.page = "<!--HVW_VER=99999-->";
-  EXPECT_EQ(RunCheckUpdate({}, transport, texts, out, err), kFound);
-  EXPECT_EQ(transport.asked, UpdatePageUrl());
+  EXPECT_EQ(RunCheckUpdate({}, transport, texts, out, err, "http://built/in"), kFound);
+  EXPECT_EQ(transport.asked, "http://built/in");
   EXPECT_NE(out.str().find("99999"), std::string::npos) << out.str();
   EXPECT_NE(out.str().find(HomepageUrl()), std::string::npos) << out.str();
 
@@ -133,8 +133,22 @@ TEST(CheckUpdateCommandTest, ExitStatusTellsWhetherANewerVersionIsPublished) {
   EXPECT_EQ(transport.asked, "http://elsewhere/");
 
   transport.page.reset();
-  EXPECT_EQ(RunCheckUpdate({}, transport, texts, out, err), kError);
+  EXPECT_EQ(RunCheckUpdate({"http://elsewhere/"}, transport, texts, out, err), kError);
   EXPECT_NE(err.str().find("M38"), std::string::npos) << err.str();
+}
+
+TEST(CheckUpdateCommandTest, ABuildWithoutAnUpdateAddressSaysSoAndAsksNothing) {
+  test::FakeTextSource texts;
+  CannedTransport transport;
+  std::ostringstream out, err;
+  EXPECT_EQ(RunCheckUpdate({}, transport, texts, out, err, ""), kError);
+  EXPECT_TRUE(transport.asked.empty());
+  EXPECT_NE(err.str().find("M42"), std::string::npos) << err.str();
+  EXPECT_NE(err.str().find("HW_UPDATE_URL"), std::string::npos) << err.str();
+  EXPECT_TRUE(out.str().empty());
+  // --url still asks.
+  transport.page = "<!--hvw_ver=1-->";
+  EXPECT_EQ(RunCheckUpdate({"http://elsewhere/"}, transport, texts, out, err, ""), kNothingFound);
 }
 
 }  // namespace

@@ -170,24 +170,55 @@ TEST_P(LangTest, LineEndsAndCodePageAreReadAsWindowsWritesThem) {
   EXPECT_EQ(lang.GetInterfaceText(1), std::string(254, 'x') + "Ä");
 }
 
-TEST_P(LangTest, ACountThatIsNoNumberGivesNoTextsOfItsKind) {
-  Write("renglish.lng", Pack("English", {"I0=three", "I1=one", "M0= 2 ", "M1=m1", "M2=m2"}));
+TEST_P(LangTest, APackWhoseCountIsNoNumberIsRefusedAndChangesNothing) {
+  Write("renglish.lng", Pack("English", {"I0=1", "I1=english", "M0=1", "M1=message"}));
+  Write("rgerman.lng", Pack("Deutsch", {"I0=1", "I1=deutsch", "M0=1", "M1=meldung"}));
   ASSERT_EQ(lang.Load(), TLang::kLoaded);
-  EXPECT_EQ(lang.GetInterfaceText(0), TLang::kMissingText);
-  EXPECT_EQ(lang.GetInterfaceText(1), TLang::kMissingText);
-  EXPECT_EQ(lang.GetMessage(2), "m2");
-
-  for (const char* garbage :
-       {"I0=", "I0=-1", "I0=+2", "I0=1x", "I0=99999999999999999999", "I0=10000"}) {
-    SCOPED_TRACE(garbage);
-    Write("renglish.lng", Pack("English", {garbage, "I1=one"}));
-    ASSERT_EQ(lang.Load(), TLang::kLoaded);
-    EXPECT_EQ(lang.GetInterfaceText(1), TLang::kMissingText);
+  const std::string englishFile = lang.LangFile();
+  for (const Lines& broken :
+       {Lines{"I0=three", "I1=one", "M0=1", "M1=m1"}, Lines{"I0=1", "I1=one", "M0=zwei"},
+        Lines{"I0=", "I1=one"}, Lines{"I0=-1"}, Lines{"I0=+2"}, Lines{"I0=1x"},
+        Lines{"I0=99999999999999999999"}, Lines{"I0=10000"},
+        Lines{"I1=one", "M1=no counts at all"}}) {
+    SCOPED_TRACE(broken.front());
+    Write("rgerman.lng", Pack("Deutsch", broken));
+    lang.UseLanguage("Deutsch");
+    EXPECT_EQ(lang.Load(), TLang::kPackBroken);
+    EXPECT_EQ(lang.GetInterfaceText(1), "english");
+    EXPECT_EQ(lang.GetMessage(1), "message");
+    EXPECT_EQ(lang.LangFile(), englishFile);
+    EXPECT_EQ(lang.DefaultLangName(), "English");
+    ASSERT_GE(lang.LanguageIndex(), 0);
+    EXPECT_EQ(lang.LanguageNames()[static_cast<std::size_t>(lang.LanguageIndex())], "English")
+        << "English stays the language in use";
   }
-  Write("renglish.lng", Pack("English", {"I1=one", "M1=no counts at all"}));
+  // A count with blanks around it is a number; a missing one gives no texts of its kind.
+  Write("rgerman.lng", Pack("Deutsch", {"I0= 1 ", "I1=deutsch"}));
   ASSERT_EQ(lang.Load(), TLang::kLoaded);
-  EXPECT_EQ(lang.GetInterfaceText(1), TLang::kMissingText);
+  EXPECT_EQ(lang.GetInterfaceText(1), "deutsch");
   EXPECT_EQ(lang.GetMessage(1), TLang::kMissingText);
+
+  // Without any pack loaded before, a broken one leaves nothing in use.
+  TLang fresh(api, *files, pump);
+  fresh.SetProgramDir(lang.ProgramDir());
+  fresh.SetDefaultLangFile("rgerman.lng");
+  fresh.SetDefaultLangName("Klingon");
+  fresh.SetProgramName("Hivewarden");
+  Write("rgerman.lng", Pack("Deutsch", {"I0=x"}));
+  EXPECT_EQ(fresh.Load(), TLang::kPackBroken);
+  EXPECT_FALSE(fresh.Loaded());
+  EXPECT_EQ(fresh.LanguageIndex(), -1);
+}
+
+TEST_P(LangTest, ALanguageUsedForTheSessionNeedsNoStoredChoice) {
+  Write("renglish.lng", Pack("English", {"I0=1", "I1=english", "Locale=en"}));
+  Write("rgerman.lng", Pack("Deutsch", {"I0=1", "I1=deutsch", "Locale=de"}));
+  AddString(kIniKey, "DefLang", "English");
+  lang.UseLanguage("deutsch");
+  ASSERT_EQ(lang.Load(), TLang::kLoaded);
+  EXPECT_EQ(lang.GetInterfaceText(1), "deutsch");
+  EXPECT_EQ(lang.Locale(), "de");
+  EXPECT_TRUE(StringIs(kIniKey, "DefLang", "English")) << "nothing is stored";
 }
 
 TEST_P(LangTest, TheStoredChoiceIsReadBelowTheRootKey) {

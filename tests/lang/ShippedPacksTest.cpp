@@ -14,8 +14,8 @@
 #include "lang/Lang.h"
 #include "lang/LangPack.h"
 #include "platform/MemoryStore.h"
-#include "platform/StoreRegistryApi.h"
 #include "platform/RegistryTarget.h"
+#include "platform/StoreRegistryApi.h"
 
 namespace hw {
 namespace {
@@ -32,18 +32,21 @@ struct UsedText {
 // Interface texts: captions, labels, menu items, choices, status prefixes and
 // the category names.
 const std::vector<UsedText> kInterfaceTexts = {
-    {1},  {2},  {3},  {4},  {5},  {6},  {7},        {8},   {9},          {10},  {11}, {12}, {13},
-    {14}, {15}, {16}, {17}, {18}, {19}, {20},       {21},  {22},         {23},  {24}, {25}, {26},
-    {27}, {28}, {29}, {30}, {31}, {32}, {33},       {34},  {35},         {36},  {37}, {38}, {39},
-    {40}, {41}, {45}, {47}, {48}, {52}, {53},       {56},  {57},         {59},  {60}, {61}, {62},
-    {63}, {64}, {65}, {66}, {67}, {68}, {69, "%s"}, {70},  {71, "%d%d"}, {72},  {73}, {74}, {75},
-    {76}, {77}, {78}, {79}, {80}, {81}, {82, "%s"}, {83},  {84},         {85},  {87}, {88}, {89},
-    {93}, {94}, {95}, {96}, {97}, {98}, {99},       {100}, {101},        {102},
+    {1},   {2},   {3},   {4},        {5},   {6},          {7},  {8},  {9},   {10},  {11},
+    {12},  {13},  {14},  {15},       {16},  {17},         {18}, {19}, {20},  {21},  {22},
+    {23},  {24},  {25},  {26},       {27},  {28},         {29}, {30}, {31},  {32},  {33},
+    {34},  {35},  {36},  {37},       {38},  {39},         {40}, {41}, {45},  {47},  {48},
+    {52},  {53},  {56},  {57},       {59},  {60},         {61}, {62}, {63},  {64},  {65},
+    {66},  {67},  {68},  {69, "%s"}, {70},  {71, "%d%d"}, {72}, {73}, {74},  {75},  {76},
+    {77},  {78},  {79},  {80},       {81},  {82, "%s"},   {83}, {84}, {85},  {87},  {88},
+    {89},  {93},  {94},  {95},       {96},  {97},         {98}, {99}, {100}, {101}, {102},
+    {103}, {104}, {105}, {106},      {107},
 };
 // Messages: the shell's boxes, the exclusion editing, the search folders, the update check.
 const std::vector<UsedText> kMessages = {
-    {2},  {3},        {5},        {15}, {16, "%s"}, {17}, {18},       {20}, {22}, {23}, {26},
-    {27}, {28, "%s"}, {29, "%s"}, {30}, {31},       {32}, {35, "%s"}, {36}, {37}, {38},
+    {2},  {3},  {5},  {15},       {16, "%s"}, {17}, {18}, {20}, {22},
+    {23}, {26}, {27}, {28, "%s"}, {29, "%s"}, {30}, {31}, {32}, {35, "%s"},
+    {36}, {37}, {38}, {39, "%s"}, {40, "%s"}, {41}, {42},
 };
 // The conversions of a format text in order, "%%" (a literal percent) left out.
 std::string Placeholders(const std::string& text) {
@@ -79,6 +82,9 @@ TEST_P(ShippedPacksTest, NamesThisProgramAndItsLanguage) {
   TLangPack pack = Pack();
   EXPECT_EQ(pack.Value("Program"), "Hivewarden");
   EXPECT_EQ(pack.Value("Language"), GetParam().language);
+  EXPECT_TRUE(pack.CountsValid());
+  // The Qt translation of the standard buttons; English needs none.
+  EXPECT_FALSE(pack.Value("Locale").empty());
 }
 
 TEST_P(ShippedPacksTest, EveryUsedTextIsThereWithItsPlaceholders) {

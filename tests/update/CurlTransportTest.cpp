@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <poll.h>
+
 #include <chrono>
 #include <string>
+#include <thread>
 
 #include "tests/support/CannedHttpServer.h"
 #include "update/UpdateTransport.h"
@@ -58,6 +61,34 @@ TEST(CurlTransportTest, AMissingPageOrAClosedPortCannotBeOpened) {
 
   EXPECT_EQ(CurlTransport().Fetch("file:///etc/hostname", 1024), std::nullopt)
       << "only http and https are fetched";
+}
+
+TEST(CurlTransportTest, AnAbortEndsAFetchThatWaitsForASilentServer) {
+  // A server that takes the connection and never answers.
+  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+  ASSERT_EQ(::listen(listener, 1), 0);
+  ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+
+  CurlTransport transport;
+  std::optional<std::string> page = "not yet";
+  std::thread fetch([&] { page = transport.Fetch(url, 1024); });
+  pollfd waiting{listener, POLLIN, 0};
+  ASSERT_EQ(::poll(&waiting, 1, 10000), 1) << "the transport never connected";
+  const int client = ::accept(listener, nullptr, nullptr);
+  const auto aborted = std::chrono::steady_clock::now();
+  transport.Abort();
+  fetch.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - aborted, std::chrono::seconds(3));
+  EXPECT_EQ(page, std::nullopt);
+  EXPECT_EQ(transport.Fetch(url, 1024), std::nullopt) << "an aborted transport fetches no more";
+  ::close(client);
+  ::close(listener);
 }
 
 }  // namespace
