@@ -34,6 +34,14 @@ const RootRow kRootTable[] = {
     {"[HKEY_LOCAL_MACHINE]\\Software\\Microsoft\\Windows\\Html Help\\", {acInvalidHelpFiles}},
     {"[HKEY_LOCAL_MACHINE]\\Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs\\",
      {acInvalidSharedDLLs}},
+    // 32-bit programs in a 64-bit Windows (or Wine) keep these in the 32-bit
+    // view; App Paths and the fonts are shared by both views.
+    {"[HKEY_LOCAL_MACHINE]\\Software\\Wow6432Node\\Microsoft\\Windows\\Help\\", {acInvalidHelpFiles}},
+    {"[HKEY_LOCAL_MACHINE]\\Software\\Wow6432Node\\Microsoft\\Windows\\Html Help\\",
+     {acInvalidHelpFiles}},
+    {"[HKEY_LOCAL_MACHINE]\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\"
+     "SharedDLLs\\",
+     {acInvalidSharedDLLs}},
     {"[HKEY_CURRENT_USER]", {acInvalidPaths, acEmptyKeys}},
     {"[HKEY_USERS]", {acInvalidPaths, acEmptyKeys}},
     {"[HKEY_LOCAL_MACHINE]", {acInvalidPaths, acEmptyKeys}},

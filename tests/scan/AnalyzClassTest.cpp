@@ -131,10 +131,11 @@ TEST_P(ScanTest, ConstructionBuildsRootsAndLocalDrives) {
   files.SetDrive('Z', DRIVE_REMOTE);
   TAnalyzClass fresh(api, files, pump);
   EXPECT_EQ(fresh.LocalDrives, "CRZ");
-  ASSERT_EQ(fresh.RootKeys.size(), 12u);
+  ASSERT_EQ(fresh.RootKeys.size(), 15u);
   EXPECT_EQ(fresh.RootKeys[5].KeyPath, "\\Software\\Microsoft\\Windows\\Help\\");
-  EXPECT_EQ(fresh.RootKeys[9].RootKey, HKEY_USERS);
-  EXPECT_EQ(fresh.RootKeys[9].KeyPath, "\\");
+  EXPECT_EQ(fresh.RootKeys[8].KeyPath, "\\Software\\Wow6432Node\\Microsoft\\Windows\\Help\\");
+  EXPECT_EQ(fresh.RootKeys[12].RootKey, HKEY_USERS);
+  EXPECT_EQ(fresh.RootKeys[12].KeyPath, "\\");
   EXPECT_EQ(fresh.Categories,
             (TAnalyzCategories{acInvalidPaths, acEmptyKeys, acInvalidFonts, acObsoleteStartMenu,
                                acInvalidAppPaths, acInvalidHelpFiles}));

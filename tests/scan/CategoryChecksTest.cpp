@@ -220,6 +220,23 @@ TEST_P(CategoryChecksTest, HelpFilesAreLookedForInTheirFolder) {
             }));
 }
 
+// A 32-bit program in a 64-bit prefix writes its counters and help files to
+// the 32-bit view; they are judged there as in the 64-bit one, once each.
+TEST_P(CategoryChecksTest, ThirtyTwoBitProgramsCountersAndHelpFiles) {
+  const std::string dlls32 =
+      "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+  const std::string help32 = "Software\\Wow6432Node\\Microsoft\\Windows\\Help";
+  files.AddFile("C:\\lib\\there.dll");
+  AddDword(dlls32, "C:\\lib\\there.dll", 1, HKEY_LOCAL_MACHINE);
+  AddDword(dlls32, "C:\\gone\\x.dll", 3, HKEY_LOCAL_MACHINE);
+  AddString(help32, "gone.hlp", "C:\\Gone Help", REG_SZ, HKEY_LOCAL_MACHINE);
+  EXPECT_EQ(Scan({acInvalidSharedDLLs, acInvalidHelpFiles}),
+            (std::vector<Finding>{
+                {"help", help32, "gone.hlp", "C:\\Gone Help", "C:\\Gone Help", {etInvalidData}, 1},
+                {"dll", dlls32, "C:\\gone\\x.dll", "", "C:\\gone\\x.dll", {etInvalidName}, 1},
+            }));
+}
+
 TEST_P(CategoryChecksTest, SharedLibraryCounters) {
   files.AddFile("C:\\lib\\there.dll");
   AddDword(kSharedDlls, "C:\\lib\\there.dll", 0, HKEY_LOCAL_MACHINE);
