@@ -19,14 +19,15 @@ HW_WIN32_BUILD="$HW_ROOT/build-win32"
 # sanitizer build), the MinGW-w64 cross compilers and GoogleTest's sources
 # (the Windows builds), Wine (the Windows tests and the checks against real
 # Wine prefixes), NSIS (the real installer those checks run), dosfstools and
-# fusefat (a vfat folder for the file layer's tests), yaml-cpp and
+# fusefat (a vfat folder for the file layer's tests), Python (the Wine checks'
+# helpers), yaml-cpp and
 # nlohmann-json (the game launchers' files that name their prefixes),
 # dpkg-shlibdeps and file (the Debian package's dependencies), the desktop
 # entry's, AppStream's and the manual pages' validators, and an X server,
 # xdotool and ImageMagick (the installed window driven and pictured).
 HW_PACKAGES=(g++ cmake ninja-build libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev qt6-translations-l10n libcurl4-openssl-dev clang-14 libclang-rt-14-dev llvm-14
-  g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64 nsis dosfstools fusefat
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64 nsis dosfstools fusefat python3
   libyaml-cpp-dev nlohmann-json3-dev
   dpkg-dev file desktop-file-utils appstream man-db xvfb xdotool imagemagick)
 
