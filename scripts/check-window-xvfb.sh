@@ -115,7 +115,7 @@ first_button_x=$((8 + 45))  # Start on Welcome (Back is hidden there)
 next_x=$((108 + 45))        # Next, and "Fix it!" on the last page
 cancel_x=$((208 + 45))
 next_icon="20x16+124+$((win_h - 19 - 35 + 8))"  # the glyph of Next: blue when enabled
-fonts_box=(181 222)         # "Invalid fonts" on Welcome
+fonts_box=(181 252)         # "Invalid fonts" on Welcome, below the prefix chooser
 first_row_box=(159 72)      # the check box of the first found entry
 # Two points of that box farther apart than Qt's double-click distance (5
 # pixels on each axis), so that a quick second click is not a double click.
