@@ -139,8 +139,8 @@ check_program() {
   fi
 
   # Its program folder gone: each value naming the folder or a file in it is
-  # found once, under the first root that reaches it, and in its own category
-  # as well where it has one; nothing of the system's.
+  # found once, under the first root that reaches it (a category's own root
+  # comes before the whole hive's); nothing of the system's.
   local hklm='[HKEY_LOCAL_MACHINE] Software' clsid='{6B1F0C2E-3D4A-4E8B-9C7D-2A5F1E0B8C31}'
   local cv="$hklm\\Microsoft\\Windows\\CurrentVersion"
   cat >"$out"expected <<EOF
@@ -148,13 +148,9 @@ check_program() {
 0|$hklm\\Classes\\CLSID\\$clsid\\InprocServer32||$dir\\samplecore.dll
 0|$hklm\\Classes\\SampleApp.Document\\DefaultIcon||$dir\\sample.exe
 0|$hklm\\Classes\\SampleApp.Document\\shell\\open\\command||$dir\\sample.exe
-0|$cv\\App Paths\\sample.exe||$dir\\sample.exe
-0|$cv\\App Paths\\sample.exe|Path|$dir
-0|$cv\\SharedDLLs|$dir\\samplecore.dll|$dir\\samplecore.dll
 0|$cv\\Uninstall\\SampleApp|DisplayIcon|$dir\\sample.exe
 0|$cv\\Uninstall\\SampleApp|InstallLocation|$dir
 0|$cv\\Uninstall\\SampleApp|UninstallString|$dir\\uninstall.exe
-0|$hklm\\Microsoft\\Windows\\Help|sample.chm|$dir
 4|$cv\\App Paths\\sample.exe||$dir\\sample.exe
 4|$cv\\App Paths\\sample.exe|Path|$dir
 5|$hklm\\Microsoft\\Windows\\Help|sample.chm|$dir
