@@ -143,18 +143,24 @@ check_program() {
   # comes before the whole hive's); nothing of the system's.
   local hklm='[HKEY_LOCAL_MACHINE] Software' clsid='{6B1F0C2E-3D4A-4E8B-9C7D-2A5F1E0B8C31}'
   local cv="$hklm\\Microsoft\\Windows\\CurrentVersion"
+  # A 32-bit program's keys: Wine 8 keeps its uninstall entry, counters, help
+  # files and classes in the 32-bit view (checked with `reg add /reg:32`);
+  # App Paths and the user's settings are shared.
+  local view='' classes="$hklm\\Classes"
+  if [ "$arch" = x86 ]; then view="\\Wow6432Node" classes="$hklm\\Classes\\Wow6432Node"; fi
+  local cv32="$hklm$view\\Microsoft\\Windows\\CurrentVersion" help32="$hklm$view\\Microsoft\\Windows\\Help"
   cat >"$out"expected <<EOF
 0|[HKEY_CURRENT_USER] Software\\Sample Vendor\\Sample App|InstallDir|$dir
-0|$hklm\\Classes\\CLSID\\$clsid\\InprocServer32||$dir\\samplecore.dll
-0|$hklm\\Classes\\SampleApp.Document\\DefaultIcon||$dir\\sample.exe
-0|$hklm\\Classes\\SampleApp.Document\\shell\\open\\command||$dir\\sample.exe
-0|$cv\\Uninstall\\SampleApp|DisplayIcon|$dir\\sample.exe
-0|$cv\\Uninstall\\SampleApp|InstallLocation|$dir
-0|$cv\\Uninstall\\SampleApp|UninstallString|$dir\\uninstall.exe
+0|$classes\\CLSID\\$clsid\\InprocServer32||$dir\\samplecore.dll
+0|$classes\\SampleApp.Document\\DefaultIcon||$dir\\sample.exe
+0|$classes\\SampleApp.Document\\shell\\open\\command||$dir\\sample.exe
+0|$cv32\\Uninstall\\SampleApp|DisplayIcon|$dir\\sample.exe
+0|$cv32\\Uninstall\\SampleApp|InstallLocation|$dir
+0|$cv32\\Uninstall\\SampleApp|UninstallString|$dir\\uninstall.exe
 4|$cv\\App Paths\\sample.exe||$dir\\sample.exe
 4|$cv\\App Paths\\sample.exe|Path|$dir
-5|$hklm\\Microsoft\\Windows\\Help|sample.chm|$dir
-6|$cv\\SharedDLLs|$dir\\samplecore.dll|$dir\\samplecore.dll
+5|$help32|sample.chm|$dir
+6|$cv32\\SharedDLLs|$dir\\samplecore.dll|$dir\\samplecore.dll
 EOF
   mv "$unix_dir" "$work/stash"
   scan_all "$out"deleted.jsonl
@@ -206,7 +212,7 @@ EOF
   fi
   # SharedDLLs and Help did not exist in the fresh prefix; the installer made
   # them and its uninstaller removed its values from them.
-  printf '%s\n' "1|$cv\\SharedDLLs||" "1|$hklm\\Microsoft\\Windows\\Help||" >"$out"expected
+  printf '%s\n' "1|$cv32\\SharedDLLs||" "1|$help32||" >"$out"expected
   scan_all "$out"uninstalled.jsonl
   if same_findings "uninstalled" "$out"uninstalled.jsonl "$out"expected; then
     echo "ok ($arch): after its uninstaller only the two keys it emptied are found"
