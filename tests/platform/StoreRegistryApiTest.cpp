@@ -257,7 +257,7 @@ TEST_P(RegistryApiTest, StringsAreReadAsUtf8WithTheSizesOfUtf8) {
   if (store()) {
     const RegValue* held =
         store()
-            ->resolve(store()->predefinedKey(HKEY_CURRENT_USER), "Software\\HivewardenTest\\Text")
+            ->resolve(store()->predefinedKey(HKEY_CURRENT_USER), test::SandboxPath() + "\\Text")
             ->findValue("");
     ASSERT_NE(held, nullptr);
     EXPECT_EQ(held->data, utf8ToUtf16(Sz(text))) << "held as UTF-16, as Windows holds it";

@@ -29,7 +29,7 @@ class NTRegistryLinkTest : public test::RegistrySandbox {
     return true;
   }
 
-  const std::string sandbox = "\\Software\\HivewardenTest\\";
+  const std::string sandbox = "\\" + test::SandboxPath() + "\\";
 };
 
 TEST_P(NTRegistryLinkTest, DeletingOrMovingALinkRemovesTheLinkOnly) {

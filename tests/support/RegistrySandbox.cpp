@@ -5,13 +5,14 @@
 
 #ifdef _WIN32
 #include "platform/windows/WinRegistryApi.h"
+#else
+#include <unistd.h>
 #endif
 
 namespace hw::test {
 
 namespace {
 
-constexpr const char* kSandbox = "Software\\HivewardenTest";
 
 std::vector<std::string> NamesOf(platform::RegistryApi& api, HKEY key, bool values) {
   std::vector<std::string> names;
@@ -54,6 +55,16 @@ std::string NativePath(HKEY key) {
 
 }  // namespace
 
+const std::string& SandboxPath() {
+#ifdef _WIN32
+  static const std::string path =
+      "Software\\HivewardenTest-" + std::to_string(::GetCurrentProcessId());
+#else
+  static const std::string path = "Software\\HivewardenTest-" + std::to_string(::getpid());
+#endif
+  return path;
+}
+
 std::string ApiName(const ::testing::TestParamInfo<ApiKind>& info) {
   switch (info.param) {
     case ApiKind::Memory: return "Memory";
@@ -87,16 +98,17 @@ RegistrySandbox::~RegistrySandbox() {
 }
 
 void RegistrySandbox::SetUp() {
-  DeleteTree(api(), HKEY_CURRENT_USER, kSandbox);  // left by a test that crashed
-  ASSERT_EQ(api().RegCreateKeyExA(HKEY_CURRENT_USER, kSandbox, KEY_ALL_ACCESS, &base, nullptr),
+  DeleteTree(api(), HKEY_CURRENT_USER, SandboxPath().c_str());  // left by a test that crashed
+  ASSERT_EQ(api().RegCreateKeyExA(HKEY_CURRENT_USER, SandboxPath().c_str(), KEY_ALL_ACCESS, &base,
+                                  nullptr),
             ERROR_SUCCESS);
 }
 
 void RegistrySandbox::TearDown() {
   if (base) api().RegCloseKey(base);
-  DeleteTree(api(), HKEY_CURRENT_USER, kSandbox);
+  DeleteTree(api(), HKEY_CURRENT_USER, SandboxPath().c_str());
   HKEY left = nullptr;
-  EXPECT_EQ(api().RegOpenKeyExA(HKEY_CURRENT_USER, kSandbox, KEY_READ, &left),
+  EXPECT_EQ(api().RegOpenKeyExA(HKEY_CURRENT_USER, SandboxPath().c_str(), KEY_READ, &left),
             ERROR_FILE_NOT_FOUND);
   if (left) api().RegCloseKey(left);
   if (store_) {
@@ -157,7 +169,7 @@ void RegistrySandbox::MakeLink(const std::string& path, const std::string& targe
   std::string native;
   if (store_) {
     platform::KeyNode* sandbox =
-        store_->resolve(store_->predefinedKey(HKEY_CURRENT_USER), kSandbox);
+        store_->resolve(store_->predefinedKey(HKEY_CURRENT_USER), SandboxPath().c_str());
     ASSERT_NE(sandbox, nullptr);
     native = store_->nativePath(sandbox) + "\\" + target;
     platform::KeyNode* parent = store_->resolve(sandbox, path.substr(0, path.rfind('\\') + 1));

@@ -2,7 +2,7 @@
 // A sandbox key for tests of the registry calls themselves, so that one test
 // checks that our stores answer as Windows does: it runs over the in-memory
 // store, the Wine-prefix store (on Linux) and, on Windows, the real registry.
-// There the sandbox is HKCU\Software\HivewardenTest, whose whole tree is
+// There the sandbox is HKCU\Software\HivewardenTest-<pid>, whose whole tree is
 // deleted before and after each test.
 
 #include <gtest/gtest.h>
@@ -51,6 +51,10 @@ class RegistrySandbox : public ::testing::TestWithParam<ApiKind> {
   std::unique_ptr<platform::RegistryStore> store_;
   std::unique_ptr<platform::RegistryApi> api_;
 };
+
+// The sandbox below HKEY_CURRENT_USER, without outer backslashes: one per
+// test program, so that programs run side by side on one registry never meet.
+const std::string& SandboxPath();
 
 std::string ApiName(const ::testing::TestParamInfo<ApiKind>& info);
 void PrintTo(ApiKind kind, std::ostream* out);
