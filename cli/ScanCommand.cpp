@@ -142,7 +142,7 @@ ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& 
   std::ostringstream collected;
   std::ostream& sink = options.output.empty() ? out : collected;
 
-  platform::RegistryApi& api = target->Api();
+  platform::RegistryApi& api = target->ScanApi();
   platform::FileSystem& files = target->Files();
   std::unique_ptr<ReportCollector> report;
   if (options.format == OutputFormat::Report) {

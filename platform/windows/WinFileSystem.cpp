@@ -67,8 +67,26 @@ bool WinFileSystem::SetCurrentDirectoryA(const std::string& path) {
   // directory would take for missing.
   const std::optional<std::wstring> wide = WidePath(path);
   if (!wide) return false;
+  switch (cache_.Lookup(*wide)) {
+    case WinFolderCache::Entry::Folder: return true;
+    case WinFolderCache::Entry::File:
+    case WinFolderCache::Entry::Missing: return false;
+    case WinFolderCache::Entry::Unknown: break;
+  }
   const DWORD attributes = ::GetFileAttributesW(wide->c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool WinFileSystem::FileExists(const std::string& path) {
+  if (const std::optional<std::wstring> wide = WidePath(path)) {
+    switch (cache_.Lookup(*wide)) {
+      case WinFolderCache::Entry::File: return true;
+      case WinFolderCache::Entry::Folder:
+      case WinFolderCache::Entry::Missing: return false;
+      case WinFolderCache::Entry::Unknown: break;
+    }
+  }
+  return FileSystem::FileExists(path);
 }
 
 std::unique_ptr<FindSearch> WinFileSystem::FindFirstFileA(const std::string& pattern,

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/FileSystem.h"
+#include "platform/windows/WinFolderCache.h"
 #include "platform/windows/WideText.h"
 
 namespace hw::platform {
@@ -24,6 +25,13 @@ class WinFileSystem : public FileSystem {
   std::optional<std::string> ToHostPath(const std::string& path) override;
   std::optional<std::string> FromHostPath(const std::string& hostPath) override;
   bool IsWalkBarrier(const std::string& folder) override;
+  // The file and folder tests answer from the folder listings this object
+  // has read, until ClearCache().
+  bool FileExists(const std::string& path) override;
+  void ClearCache() override { cache_.Clear(); }
+
+ private:
+  WinFolderCache cache_;
 };
 
 }  // namespace hw::platform
