@@ -134,6 +134,23 @@ std::optional<std::string> WinFileSystem::ToHostPath(const std::string& path) {
 
 std::optional<std::string> WinFileSystem::FromHostPath(const std::string& hostPath) {
   if (hostPath.empty()) return std::nullopt;
+  // Under Wine the host is Unix: "/" and $HOME are reached through the drive
+  // that maps them (Z:), so that the moved-file search walks the user's
+  // home there rather than the whole host, as the Linux build does.
+  if (hostPath.front() == '/') {
+    using DosName = WCHAR*(CDECL*)(LPCSTR);
+    HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
+    if (auto dosName = reinterpret_cast<DosName>(
+            reinterpret_cast<void*>(::GetProcAddress(kernel32, "wine_get_dos_file_name")))) {
+      WCHAR* dos = dosName(hostPath.c_str());
+      if (!dos) return std::nullopt;
+      std::string path = Utf8Text(dos);
+      ::HeapFree(::GetProcessHeap(), 0, dos);
+      // \\?\unix\...: no drive maps it.
+      if (path.rfind("\\\\?\\", 0) == 0) return std::nullopt;
+      return path;
+    }
+  }
   return hostPath;
 }
 

@@ -21,7 +21,8 @@ class WinFileSystem : public FileSystem {
   std::unique_ptr<FindSearch> FindFirstFileA(const std::string& pattern, FindData& data) override;
   std::string GetTempPathA() override;
   std::string GetSpecialFolderPath(int csidl) override;
-  // Paths on Windows are host paths: both come back as they are.
+  // Windows paths are host paths and come back as they are; under Wine a
+  // Unix path comes back through the drive that maps it.
   std::optional<std::string> ToHostPath(const std::string& path) override;
   std::optional<std::string> FromHostPath(const std::string& hostPath) override;
   bool IsWalkBarrier(const std::string& folder) override;

@@ -2,8 +2,11 @@
 
 #include "platform/windows/WinFileSystem.h"
 
+#include "search/SearchFolders.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -141,6 +144,25 @@ TEST_F(WinFileSystemTest, DrivesTempPathAndSpecialFolders) {
     EXPECT_NE(path.back(), '\\') << path;
   }
   EXPECT_EQ(files_.GetSpecialFolderPath(5), "") << "only the folders the checks ask for";
+}
+
+// Under Wine the moved-file search must not take Z:\ (the host's "/") for a
+// drive of the user's files: the host's root comes back as that drive, and
+// the default search folders hold the home below it instead.
+TEST_F(WinFileSystemTest, UnderWineTheHostRootIsADriveAndOnlyTheHomeIsSearched) {
+  if (!::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+    GTEST_SKIP() << "not under Wine";
+  const std::optional<std::string> root = files_.FromHostPath("/");
+  ASSERT_TRUE(root);
+  ASSERT_EQ(root->size(), 3u) << *root;
+  EXPECT_EQ(root->substr(1), ":\\");
+  EXPECT_EQ(files_.FromHostPath("/no/such/place/x"), root->substr(0, 3) + "no\\such\\place\\x");
+
+  std::vector<std::string> folders;
+  FillDefaultSearchPaths(folders, files_, "/tmp");
+  EXPECT_NE(std::find(folders.begin(), folders.end(), "C:\\"), folders.end());
+  EXPECT_EQ(std::find(folders.begin(), folders.end(), *root), folders.end());
+  EXPECT_NE(std::find(folders.begin(), folders.end(), *root + "tmp"), folders.end());
 }
 
 bool IsLinkedFolder(const std::string& path) {
