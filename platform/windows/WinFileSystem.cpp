@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "platform/wine/Wow64Paths.h"
+
 // The core's text is UTF-8, so every call goes through the W functions: the A
 // functions would read and write names in the ANSI code page, which garbles
 // or loses whatever that page cannot hold.
@@ -99,6 +101,44 @@ std::unique_ptr<FindSearch> WinFileSystem::FindFirstFileA(const std::string& pat
   auto search = std::make_unique<WinFindSearch>(handle);
   Describe(found, data);
   return search;
+}
+
+template <typename Test>
+bool WinFileSystem::existsIn(const std::string& path, RegistryView view, Test test) {
+  if (view == RegistryView::Native) return test(path);
+  if (!wow64_) {
+    // Only a 64-bit build sees both system folders under their own names.
+    // Wine without its 32-bit half makes an empty syswow64: no 32-bit
+    // program ever ran there, so system32 means system32.
+    wchar_t folder[MAX_PATH + 1] = {};
+    const UINT length = sizeof(void*) == 8 ? ::GetSystemWow64DirectoryW(folder, MAX_PATH + 1) : 0;
+    bool holdsFiles = false;
+    if (length > 0 && length <= MAX_PATH) {
+      WIN32_FIND_DATAW found;
+      HANDLE search = ::FindFirstFileW((std::wstring(folder) + L"\\*").c_str(), &found);
+      if (search != INVALID_HANDLE_VALUE) {
+        do {
+          const std::wstring_view name = found.cFileName;
+          holdsFiles = name != L"." && name != L"..";
+        } while (!holdsFiles && ::FindNextFileW(search, &found));
+        ::FindClose(search);
+      }
+    }
+    wow64_ = holdsFiles;
+  }
+  if (!*wow64_) return test(path);
+  const std::optional<std::string> redirected = Wow32Redirect(path);
+  if (!redirected) return test(path);
+  if (view == RegistryView::Wow32) return test(*redirected);
+  return test(path) || test(*redirected);
+}
+
+bool WinFileSystem::FolderExistsIn(const std::string& path, RegistryView view) {
+  return existsIn(path, view, [this](const std::string& p) { return SetCurrentDirectoryA(p); });
+}
+
+bool WinFileSystem::FileExistsIn(const std::string& path, RegistryView view) {
+  return existsIn(path, view, [this](const std::string& p) { return FileExists(p); });
 }
 
 std::string WinFileSystem::GetTempPathA() {

@@ -30,9 +30,19 @@ class WinFileSystem : public FileSystem {
   // has read, until ClearCache().
   bool FileExists(const std::string& path) override;
   void ClearCache() override { cache_.Clear(); }
+  // On 64-bit Windows (and Wine with its 32-bit half) a 32-bit program's
+  // system32 is SysWOW64; a 64-bit build judges its paths there. A 32-bit
+  // build is redirected by the system itself and judges every path as its
+  // own.
+  bool FolderExistsIn(const std::string& path, RegistryView view) override;
+  bool FileExistsIn(const std::string& path, RegistryView view) override;
 
  private:
+  template <typename Test>
+  bool existsIn(const std::string& path, RegistryView view, Test test);
+
   WinFolderCache cache_;
+  std::optional<bool> wow64_;  // SysWOW64 holds files
 };
 
 }  // namespace hw::platform

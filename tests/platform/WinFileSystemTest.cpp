@@ -165,6 +165,36 @@ TEST_F(WinFileSystemTest, UnderWineTheHostRootIsADriveAndOnlyTheHomeIsSearched) 
   EXPECT_NE(std::find(folders.begin(), folders.end(), *root + "tmp"), folders.end());
 }
 
+// A value a 32-bit program wrote names system32 but means SysWOW64: judged in
+// the 64-bit folder, its file would be reported missing and deleted.
+TEST_F(WinFileSystemTest, A32BitProgramsSystem32IsSysWow64) {
+  wchar_t wow64[MAX_PATH + 1] = {}, native[MAX_PATH + 1] = {};
+  if (sizeof(void*) != 8 || ::GetSystemWow64DirectoryW(wow64, MAX_PATH + 1) == 0)
+    GTEST_SKIP() << "no 32-bit system folder beside this build's";
+  ASSERT_NE(::GetSystemDirectoryW(native, MAX_PATH + 1), 0u);
+  const std::wstring tag = std::to_wstring(::GetCurrentProcessId());
+  const std::wstring only32 = std::wstring(wow64) + L"\\hw-only32-" + tag + L".dll";
+  const std::wstring only64 = std::wstring(native) + L"\\hw-only64-" + tag + L".dll";
+  for (const std::wstring& file : {only32, only64}) {
+    HANDLE handle = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    ::CloseHandle(handle);
+  }
+  WinFileSystem files;  // learns that SysWOW64 holds files
+  const std::string named32 = "C:\\windows\\system32\\hw-only32-" + Utf8Text(tag) + ".dll";
+  const std::string named64 = "C:\\windows\\system32\\hw-only64-" + Utf8Text(tag) + ".dll";
+  EXPECT_TRUE(files.FileExistsIn(named32, RegistryView::Wow32));
+  EXPECT_FALSE(files.FileExistsIn(named32, RegistryView::Native));
+  EXPECT_TRUE(files.FileExistsIn(named32, RegistryView::Either));
+  EXPECT_FALSE(files.FileExistsIn(named64, RegistryView::Wow32));
+  EXPECT_TRUE(files.FileExistsIn(named64, RegistryView::Either));
+  EXPECT_TRUE(files.FileExistsIn("C:\\windows\\sysnative\\hw-only64-" + Utf8Text(tag) + ".dll",
+                                 RegistryView::Wow32));
+  EXPECT_TRUE(files.FolderExistsIn("C:\\windows\\system32\\drivers\\etc", RegistryView::Wow32));
+  ::DeleteFileW(only32.c_str());
+  ::DeleteFileW(only64.c_str());
+}
+
 bool IsLinkedFolder(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesW(WideText(path).c_str());
   const DWORD linkedFolder = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
