@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "platform/FileSystem.h"
-#include "platform/windows/WinFolderCache.h"
 #include "platform/windows/WideText.h"
+#include "platform/windows/WinFolderCache.h"
 
 namespace hw::platform {
 

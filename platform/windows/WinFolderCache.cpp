@@ -78,10 +78,10 @@ const WinFolderCache::Listing& WinFolderCache::ListingOf(const std::wstring& fol
     // A missing folder (or a file in its place) holds nothing; any other
     // failure, such as a folder the user may enter but not list, is asked
     // about name by name.
-    listing.state = error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND ||
-                            error == ERROR_DIRECTORY
-                        ? Listing::State::Missing
-                        : Listing::State::Unlistable;
+    listing.state =
+        error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND || error == ERROR_DIRECTORY
+            ? Listing::State::Missing
+            : Listing::State::Unlistable;
     return listing;
   }
   do {

@@ -9,16 +9,14 @@
 #include <sstream>
 
 #include "platform/StoreError.h"
-#include "platform/wine/WineRegFile.h"
 #include "platform/windows/WideText.h"
+#include "platform/wine/WineRegFile.h"
 
 namespace hw::platform {
 
 namespace {
 
-std::string SystemMessage(DWORD code) {
-  return "error " + std::to_string(code);
-}
+std::string SystemMessage(DWORD code) { return "error " + std::to_string(code); }
 
 // wineserver writes a hive only for a thread whose token has the backup
 // privilege enabled; Wine's user is an administrator who holds it.
@@ -31,9 +29,10 @@ bool EnableBackupPrivilege(std::string& why) {
   TOKEN_PRIVILEGES privileges{};
   privileges.PrivilegeCount = 1;
   privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-  bool enabled = ::LookupPrivilegeValueW(nullptr, L"SeBackupPrivilege", &privileges.Privileges[0].Luid) &&
-                 ::AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
-                 ::GetLastError() == ERROR_SUCCESS;
+  bool enabled =
+      ::LookupPrivilegeValueW(nullptr, L"SeBackupPrivilege", &privileges.Privileges[0].Luid) &&
+      ::AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
+      ::GetLastError() == ERROR_SUCCESS;
   if (!enabled) why = "the backup privilege is not held (" + SystemMessage(::GetLastError()) + ")";
   ::CloseHandle(token);
   return enabled;
@@ -87,7 +86,8 @@ bool LoadHive(RegistryStore& store, HKEY root, KeyNode& base, const char* expect
               ScratchFolder& scratch, const wchar_t* name, std::string& why) {
   const std::wstring file = scratch.file(name);
   if (LSTATUS status = ::RegSaveKeyExW(root, file.c_str(), nullptr, REG_LATEST_FORMAT)) {
-    why = "wineserver did not save the registry (" + SystemMessage(static_cast<DWORD>(status)) + ")";
+    why =
+        "wineserver did not save the registry (" + SystemMessage(static_cast<DWORD>(status)) + ")";
     return false;
   }
   std::string text;

@@ -59,10 +59,17 @@ TEST_F(WinFolderCacheTest, AnswersAsWindowsDoesOrNotAtAll) {
   ASSERT_NE(::GetShortPathNameW(At(L"A Long File Name.text").c_str(), shortName, MAX_PATH), 0u);
   const std::wstring shortPath = shortName;
 
-  const std::vector<std::wstring> probes = {
-      At(L"Lib.DLL"), At(L"lib.dll"), At(L"LIB.DLL"), At(L"lib.dl"), At(L"Sub Folder"),
-      At(L"SUB FOLDER\\"), At(L"sub folder\\nothing.txt"), At(L"gone\\deeper\\x.dll"),
-      shortPath, At(L"a long file name.TEXT"), root_ + L"/Lib.DLL"};
+  const std::vector<std::wstring> probes = {At(L"Lib.DLL"),
+                                            At(L"lib.dll"),
+                                            At(L"LIB.DLL"),
+                                            At(L"lib.dl"),
+                                            At(L"Sub Folder"),
+                                            At(L"SUB FOLDER\\"),
+                                            At(L"sub folder\\nothing.txt"),
+                                            At(L"gone\\deeper\\x.dll"),
+                                            shortPath,
+                                            At(L"a long file name.TEXT"),
+                                            root_ + L"/Lib.DLL"};
   for (const std::wstring& probe : probes) {
     const Entry cached = cache_.Lookup(probe);
     ASSERT_NE(cached, Entry::Unknown) << std::filesystem::path(probe).string();
