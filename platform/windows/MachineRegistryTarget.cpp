@@ -29,6 +29,7 @@ class MachineTarget final : public RegistryTarget {
     // Without a snapshot the scan is slower, not different.
     return snapshotApi_ ? static_cast<RegistryApi&>(*snapshotApi_) : api_;
   }
+  FileSystem& Files() override { return files_; }
   std::string ReadOnlyReason() const override { return {}; }
   // The system's registry has kept every change already.
   void Save() override {}
