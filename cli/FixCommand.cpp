@@ -131,21 +131,22 @@ ExitStatus RunFix(const FixOptions& options, std::ostream& out, std::ostream& er
     }
   }
 
+  platform::RegistryApi& scanned = target->ScanApi();
   platform::RegistryApi& api = target->Api();
   platform::FileSystem& files = target->Files();
   std::array<TAnalyzSet, kCategoryCount> exclusionSets;
   CategoryTable table(exclusionSets);
   NoTexts texts;
   std::unordered_map<const TEntry*, std::string> findings;
-  const bool scanned = ScanPrefix(
-      options.scan, api, files,
+  const bool found = ScanPrefix(
+      options.scan, scanned, files,
       [&](TAnalyzClass& engine, TAnalyzCategory category) {
         if (TEntry* entry = AddFromReport(table, engine, texts, category))
           findings[entry] = FindingJson(engine, category);
       },
       err, showProgress);
-  if (!scanned) return kError;
-  FindMovedFiles(options, table, api, files, texts, err, showProgress);
+  if (!found) return kError;
+  FindMovedFiles(options, table, scanned, files, texts, err, showProgress);
   SetRepairDefaults(table);
 
   if (options.dryRun) {

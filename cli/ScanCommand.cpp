@@ -76,8 +76,7 @@ std::filesystem::path DataFolder(const ScanOptions& options) {
   return options.dataDir.empty() ? platform::DataFolder() : std::filesystem::path(options.dataDir);
 }
 
-std::unique_ptr<platform::RegistryTarget> OpenTarget(const std::string& prefix,
-                                                     std::ostream& err) {
+std::unique_ptr<platform::RegistryTarget> OpenTarget(const std::string& prefix, std::ostream& err) {
   try {
     return platform::OpenRegistryTarget(prefix);
   } catch (const std::exception& error) {
@@ -86,9 +85,8 @@ std::unique_ptr<platform::RegistryTarget> OpenTarget(const std::string& prefix,
   }
 }
 
-bool ScanPrefix(const ScanOptions& options, platform::RegistryApi& api,
-                platform::FileSystem& files, const FindingHandler& onFinding, std::ostream& err,
-                bool showProgress) {
+bool ScanPrefix(const ScanOptions& options, platform::RegistryApi& api, platform::FileSystem& files,
+                const FindingHandler& onFinding, std::ostream& err, bool showProgress) {
   platform::EventPump pump;
   TAnalyzClass engine(api, files, pump);
   engine.Categories = options.categories;
@@ -142,7 +140,7 @@ ExitStatus RunScan(const ScanOptions& options, std::ostream& out, std::ostream& 
   std::ostringstream collected;
   std::ostream& sink = options.output.empty() ? out : collected;
 
-  platform::RegistryApi& api = target->Api();
+  platform::RegistryApi& api = target->ScanApi();
   platform::FileSystem& files = target->Files();
   std::unique_ptr<ReportCollector> report;
   if (options.format == OutputFormat::Report) {

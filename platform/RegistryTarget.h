@@ -19,6 +19,12 @@ class RegistryTarget {
   virtual ~RegistryTarget() = default;
 
   virtual RegistryApi& Api() = 0;
+  // What a scan reads: Api() itself, or a snapshot of it taken by this call
+  // (and valid until the next) where reading the live registry key by key
+  // costs too much (under Wine, where every call is a round trip to
+  // wineserver). Changes, and the backup of what they replace, always go
+  // through Api().
+  virtual RegistryApi& ScanApi() { return Api(); }
   virtual FileSystem& Files() = 0;
 
   // Why changes cannot be kept now (Wine runs in the prefix); empty when they can.

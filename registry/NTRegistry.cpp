@@ -283,26 +283,32 @@ bool TNTRegistry::GetKeyCounts(DWORD& subKeys, DWORD& values) {
 bool TNTRegistry::CountAt(HKEY key, bool values, DWORD& count) {
   count = 0;
   if (key == nullptr) return false;
-  LSTATUS status = values
-                       ? api_.RegQueryInfoKeyA(key, nullptr, nullptr, &count, nullptr, nullptr, nullptr)
-                       : api_.RegQueryInfoKeyA(key, &count, nullptr, nullptr, nullptr, nullptr, nullptr);
+  LSTATUS status =
+      values ? api_.RegQueryInfoKeyA(key, nullptr, nullptr, &count, nullptr, nullptr, nullptr)
+             : api_.RegQueryInfoKeyA(key, &count, nullptr, nullptr, nullptr, nullptr, nullptr);
   return status == ERROR_SUCCESS;
 }
 
-// Only the count is asked for: on Windows the longest name costs a pass over
-// all names, and the enumeration grows its buffer when a name is longer.
-void TNTRegistry::GetKeyNames(std::vector<std::string>& names) {
-  names.clear();
+std::vector<std::string> ListKeyNames(platform::RegistryApi& api, HKEY key, bool values,
+                                      bool* complete) {
+  if (complete != nullptr) *complete = false;
   DWORD count = 0;
-  if (!CountAt(currentKey_.get(), false, count)) return;
-  names = enumNames(api_, currentKey_.get(), count, 0, false);
+  if (key == nullptr) return {};
+  LSTATUS status =
+      values ? api.RegQueryInfoKeyA(key, nullptr, nullptr, &count, nullptr, nullptr, nullptr)
+             : api.RegQueryInfoKeyA(key, &count, nullptr, nullptr, nullptr, nullptr, nullptr);
+  if (status != ERROR_SUCCESS) return {};
+  std::vector<std::string> names = enumNames(api, key, count, 0, values);
+  if (complete != nullptr) *complete = names.size() == count;
+  return names;
+}
+
+void TNTRegistry::GetKeyNames(std::vector<std::string>& names) {
+  names = ListKeyNames(api_, currentKey_.get(), false);
 }
 
 void TNTRegistry::ValueNamesAt(HKEY key, std::vector<std::string>& names) {
-  names.clear();
-  DWORD count = 0;
-  if (!CountAt(key, true, count)) return;
-  names = enumNames(api_, key, count, 0, true);
+  names = ListKeyNames(api_, key, true);
 }
 
 void TNTRegistry::GetValueNames(std::vector<std::string>& names) {

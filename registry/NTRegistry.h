@@ -41,6 +41,12 @@ struct TRegKeyInfo {
 bool IsSymbolicLink(platform::RegistryApi& api, HKEY base, const std::string& path,
                     std::string* target = nullptr);
 
+// The names of a key's subkeys or values, read one by one into a buffer that
+// grows on demand: asking Windows for the longest name would cost a pass over
+// all of them. complete, when given: whether every name could be read.
+std::vector<std::string> ListKeyNames(platform::RegistryApi& api, HKEY key, bool values,
+                                      bool* complete = nullptr);
+
 class TNTRegistry {
  public:
   // Does not take ownership; api must outlive the object.

@@ -20,27 +20,6 @@ std::string Below(const std::string& absolutePath) {
   return std::string(path);
 }
 
-// complete, when given: whether every name could be read.
-std::vector<std::string> Names(platform::RegistryApi& api, HKEY key, bool values,
-                               bool* complete = nullptr) {
-  DWORD count = 0;
-  DWORD longest = 0;
-  LSTATUS status =
-      values ? api.RegQueryInfoKeyA(key, nullptr, nullptr, &count, &longest, nullptr, nullptr)
-             : api.RegQueryInfoKeyA(key, &count, &longest, nullptr, nullptr, nullptr, nullptr);
-  std::vector<std::string> names;
-  if (status != ERROR_SUCCESS) return names;
-  std::vector<char> buffer(std::size_t{longest} + 1);
-  for (DWORD i = 0; i < count; ++i) {
-    DWORD len = static_cast<DWORD>(buffer.size());
-    status = values ? api.RegEnumValueA(key, i, buffer.data(), &len)
-                    : api.RegEnumKeyExA(key, i, buffer.data(), &len);
-    if (status == ERROR_SUCCESS) names.emplace_back(buffer.data(), len);
-  }
-  if (complete != nullptr) *complete = names.size() == count;
-  return names;
-}
-
 [[noreturn]] void Refuse(const std::string& rootName, const std::string& keyPath, const char* why) {
   throw EBackupText("The key \"" + rootName + NormaliseKeyPath(keyPath) + "\" " + why +
                     "; the entry was left as it is.");
@@ -68,7 +47,7 @@ void SubtreeBlocks(platform::RegistryApi& api, HKEY base, const std::string& pat
   TKeyHandle key(api, opened);
   fileOrder.push_back(std::move(bare));
   bool complete = false;
-  const std::vector<std::string> values = Names(api, opened, true, &complete);
+  const std::vector<std::string> values = ListKeyNames(api, opened, true, &complete);
   if (!complete) Refuse(rootName, keyPath, "has values that cannot be listed for the backup");
   TRegBlock block;
   for (auto it = values.rbegin(); it != values.rend(); ++it) {
@@ -76,7 +55,7 @@ void SubtreeBlocks(platform::RegistryApi& api, HKEY base, const std::string& pat
       Refuse(rootName, keyPath, "has a value that cannot be read for the backup");
     fileOrder.push_back(std::move(block));
   }
-  const std::vector<std::string> children = Names(api, opened, false, &complete);
+  const std::vector<std::string> children = ListKeyNames(api, opened, false, &complete);
   if (!complete) Refuse(rootName, keyPath, "has subkeys that cannot be listed for the backup");
   for (const std::string& child : children)
     SubtreeBlocks(api, opened, child, rootName, keyPath + "\\" + child, backup, fileOrder,
@@ -102,7 +81,7 @@ bool DeleteSubtree(platform::RegistryApi& api, HKEY base, const std::string& pat
   if (api.RegOpenKeyExA(base, path.c_str(), KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) return false;
   {
     TKeyHandle key(api, opened);
-    std::vector<std::string> children = Names(api, opened, false);
+    std::vector<std::string> children = ListKeyNames(api, opened, false);
     for (auto it = children.rbegin(); it != children.rend(); ++it)
       DeleteSubtree(api, opened, *it, depth + 1);
   }

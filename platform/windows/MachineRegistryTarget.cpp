@@ -1,7 +1,12 @@
 // The registry target on Windows: the machine's own registry and drives.
+#include <cstdlib>
+#include <cstring>
+
 #include "platform/RegistryTarget.h"
+#include "platform/StoreRegistryApi.h"
 #include "platform/windows/WinFileSystem.h"
 #include "platform/windows/WinRegistryApi.h"
+#include "platform/windows/WineRegistrySnapshot.h"
 
 namespace hw::platform {
 
@@ -10,6 +15,20 @@ namespace {
 class MachineTarget final : public RegistryTarget {
  public:
   RegistryApi& Api() override { return api_; }
+  RegistryApi& ScanApi() override {
+    // Each scan its own: a window scans again after a repair.
+    snapshotApi_.reset();
+    snapshot_.reset();
+    // HW_REGISTRY_SNAPSHOT=0 reads the live registry under Wine too, for
+    // the checks that compare the two.
+    const char* wanted = std::getenv("HW_REGISTRY_SNAPSHOT");
+    std::string why;
+    if (RunsUnderWine() && !(wanted && std::strcmp(wanted, "0") == 0))
+      if ((snapshot_ = SnapshotWineRegistry(api_.CurrentUserSid(), why)))
+        snapshotApi_ = std::make_unique<StoreRegistryApi>(*snapshot_);
+    // Without a snapshot the scan is slower, not different.
+    return snapshotApi_ ? static_cast<RegistryApi&>(*snapshotApi_) : api_;
+  }
   FileSystem& Files() override { return files_; }
   std::string ReadOnlyReason() const override { return {}; }
   // The system's registry has kept every change already.
@@ -23,6 +42,8 @@ class MachineTarget final : public RegistryTarget {
  private:
   WinRegistryApi api_;
   WinFileSystem files_;
+  std::unique_ptr<RegistryStore> snapshot_;
+  std::unique_ptr<StoreRegistryApi> snapshotApi_;
 };
 
 }  // namespace

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "platform/wine/Wow64Paths.h"
+
 // The core's text is UTF-8, so every call goes through the W functions: the A
 // functions would read and write names in the ANSI code page, which garbles
 // or loses whatever that page cannot hold.
@@ -67,8 +69,26 @@ bool WinFileSystem::SetCurrentDirectoryA(const std::string& path) {
   // directory would take for missing.
   const std::optional<std::wstring> wide = WidePath(path);
   if (!wide) return false;
+  switch (cache_.Lookup(*wide)) {
+    case WinFolderCache::Entry::Folder: return true;
+    case WinFolderCache::Entry::File:
+    case WinFolderCache::Entry::Missing: return false;
+    case WinFolderCache::Entry::Unknown: break;
+  }
   const DWORD attributes = ::GetFileAttributesW(wide->c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool WinFileSystem::FileExists(const std::string& path) {
+  if (const std::optional<std::wstring> wide = WidePath(path)) {
+    switch (cache_.Lookup(*wide)) {
+      case WinFolderCache::Entry::File: return true;
+      case WinFolderCache::Entry::Folder:
+      case WinFolderCache::Entry::Missing: return false;
+      case WinFolderCache::Entry::Unknown: break;
+    }
+  }
+  return FileSystem::FileExists(path);
 }
 
 std::unique_ptr<FindSearch> WinFileSystem::FindFirstFileA(const std::string& pattern,
@@ -81,6 +101,44 @@ std::unique_ptr<FindSearch> WinFileSystem::FindFirstFileA(const std::string& pat
   auto search = std::make_unique<WinFindSearch>(handle);
   Describe(found, data);
   return search;
+}
+
+template <typename Test>
+bool WinFileSystem::existsIn(const std::string& path, RegistryView view, Test test) {
+  if (view == RegistryView::Native) return test(path);
+  if (!wow64_) {
+    // Only a 64-bit build sees both system folders under their own names.
+    // Wine without its 32-bit half makes an empty syswow64: no 32-bit
+    // program ever ran there, so system32 means system32.
+    wchar_t folder[MAX_PATH + 1] = {};
+    const UINT length = sizeof(void*) == 8 ? ::GetSystemWow64DirectoryW(folder, MAX_PATH + 1) : 0;
+    bool holdsFiles = false;
+    if (length > 0 && length <= MAX_PATH) {
+      WIN32_FIND_DATAW found;
+      HANDLE search = ::FindFirstFileW((std::wstring(folder) + L"\\*").c_str(), &found);
+      if (search != INVALID_HANDLE_VALUE) {
+        do {
+          const std::wstring_view name = found.cFileName;
+          holdsFiles = name != L"." && name != L"..";
+        } while (!holdsFiles && ::FindNextFileW(search, &found));
+        ::FindClose(search);
+      }
+    }
+    wow64_ = holdsFiles;
+  }
+  if (!*wow64_) return test(path);
+  const std::optional<std::string> redirected = Wow32Redirect(path);
+  if (!redirected) return test(path);
+  if (view == RegistryView::Wow32) return test(*redirected);
+  return test(path) || test(*redirected);
+}
+
+bool WinFileSystem::FolderExistsIn(const std::string& path, RegistryView view) {
+  return existsIn(path, view, [this](const std::string& p) { return SetCurrentDirectoryA(p); });
+}
+
+bool WinFileSystem::FileExistsIn(const std::string& path, RegistryView view) {
+  return existsIn(path, view, [this](const std::string& p) { return FileExists(p); });
 }
 
 std::string WinFileSystem::GetTempPathA() {
@@ -116,6 +174,23 @@ std::optional<std::string> WinFileSystem::ToHostPath(const std::string& path) {
 
 std::optional<std::string> WinFileSystem::FromHostPath(const std::string& hostPath) {
   if (hostPath.empty()) return std::nullopt;
+  // Under Wine the host is Unix: "/" and $HOME are reached through the drive
+  // that maps them (Z:), so that the moved-file search walks the user's
+  // home there rather than the whole host, as the Linux build does.
+  if (hostPath.front() == '/') {
+    using DosName = WCHAR*(CDECL*)(LPCSTR);
+    HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
+    if (auto dosName = reinterpret_cast<DosName>(
+            reinterpret_cast<void*>(::GetProcAddress(kernel32, "wine_get_dos_file_name")))) {
+      WCHAR* dos = dosName(hostPath.c_str());
+      if (!dos) return std::nullopt;
+      std::string path = Utf8Text(dos);
+      ::HeapFree(::GetProcessHeap(), 0, dos);
+      // \\?\unix\...: no drive maps it.
+      if (path.rfind("\\\\?\\", 0) == 0) return std::nullopt;
+      return path;
+    }
+  }
   return hostPath;
 }
 

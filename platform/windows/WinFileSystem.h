@@ -10,6 +10,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/windows/WideText.h"
+#include "platform/windows/WinFolderCache.h"
 
 namespace hw::platform {
 
@@ -20,10 +21,28 @@ class WinFileSystem : public FileSystem {
   std::unique_ptr<FindSearch> FindFirstFileA(const std::string& pattern, FindData& data) override;
   std::string GetTempPathA() override;
   std::string GetSpecialFolderPath(int csidl) override;
-  // Paths on Windows are host paths: both come back as they are.
+  // Windows paths are host paths and come back as they are; under Wine a
+  // Unix path comes back through the drive that maps it.
   std::optional<std::string> ToHostPath(const std::string& path) override;
   std::optional<std::string> FromHostPath(const std::string& hostPath) override;
   bool IsWalkBarrier(const std::string& folder) override;
+  // The file and folder tests answer from the folder listings this object
+  // has read, until ClearCache().
+  bool FileExists(const std::string& path) override;
+  void ClearCache() override { cache_.Clear(); }
+  // On 64-bit Windows (and Wine with its 32-bit half) a 32-bit program's
+  // system32 is SysWOW64; a 64-bit build judges its paths there. A 32-bit
+  // build is redirected by the system itself and judges every path as its
+  // own.
+  bool FolderExistsIn(const std::string& path, RegistryView view) override;
+  bool FileExistsIn(const std::string& path, RegistryView view) override;
+
+ private:
+  template <typename Test>
+  bool existsIn(const std::string& path, RegistryView view, Test test);
+
+  WinFolderCache cache_;
+  std::optional<bool> wow64_;  // SysWOW64 holds files
 };
 
 }  // namespace hw::platform

@@ -2,8 +2,11 @@
 
 #include "platform/windows/WinFileSystem.h"
 
+#include "search/SearchFolders.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -141,6 +144,55 @@ TEST_F(WinFileSystemTest, DrivesTempPathAndSpecialFolders) {
     EXPECT_NE(path.back(), '\\') << path;
   }
   EXPECT_EQ(files_.GetSpecialFolderPath(5), "") << "only the folders the checks ask for";
+}
+
+// Under Wine the moved-file search must not take Z:\ (the host's "/") for a
+// drive of the user's files: the host's root comes back as that drive, and
+// the default search folders hold the home below it instead.
+TEST_F(WinFileSystemTest, UnderWineTheHostRootIsADriveAndOnlyTheHomeIsSearched) {
+  if (!::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+    GTEST_SKIP() << "not under Wine";
+  const std::optional<std::string> root = files_.FromHostPath("/");
+  ASSERT_TRUE(root);
+  ASSERT_EQ(root->size(), 3u) << *root;
+  EXPECT_EQ(root->substr(1), ":\\");
+  EXPECT_EQ(files_.FromHostPath("/no/such/place/x"), root->substr(0, 3) + "no\\such\\place\\x");
+
+  std::vector<std::string> folders;
+  FillDefaultSearchPaths(folders, files_, "/tmp");
+  EXPECT_NE(std::find(folders.begin(), folders.end(), "C:\\"), folders.end());
+  EXPECT_EQ(std::find(folders.begin(), folders.end(), *root), folders.end());
+  EXPECT_NE(std::find(folders.begin(), folders.end(), *root + "tmp"), folders.end());
+}
+
+// A value a 32-bit program wrote names system32 but means SysWOW64: judged in
+// the 64-bit folder, its file would be reported missing and deleted.
+TEST_F(WinFileSystemTest, A32BitProgramsSystem32IsSysWow64) {
+  wchar_t wow64[MAX_PATH + 1] = {}, native[MAX_PATH + 1] = {};
+  if (sizeof(void*) != 8 || ::GetSystemWow64DirectoryW(wow64, MAX_PATH + 1) == 0)
+    GTEST_SKIP() << "no 32-bit system folder beside this build's";
+  ASSERT_NE(::GetSystemDirectoryW(native, MAX_PATH + 1), 0u);
+  const std::wstring tag = std::to_wstring(::GetCurrentProcessId());
+  const std::wstring only32 = std::wstring(wow64) + L"\\hw-only32-" + tag + L".dll";
+  const std::wstring only64 = std::wstring(native) + L"\\hw-only64-" + tag + L".dll";
+  for (const std::wstring& file : {only32, only64}) {
+    HANDLE handle = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    ::CloseHandle(handle);
+  }
+  WinFileSystem files;  // learns that SysWOW64 holds files
+  const std::string named32 = "C:\\windows\\system32\\hw-only32-" + Utf8Text(tag) + ".dll";
+  const std::string named64 = "C:\\windows\\system32\\hw-only64-" + Utf8Text(tag) + ".dll";
+  EXPECT_TRUE(files.FileExistsIn(named32, RegistryView::Wow32));
+  EXPECT_FALSE(files.FileExistsIn(named32, RegistryView::Native));
+  EXPECT_TRUE(files.FileExistsIn(named32, RegistryView::Either));
+  EXPECT_FALSE(files.FileExistsIn(named64, RegistryView::Wow32));
+  EXPECT_TRUE(files.FileExistsIn(named64, RegistryView::Either));
+  EXPECT_TRUE(files.FileExistsIn("C:\\windows\\sysnative\\hw-only64-" + Utf8Text(tag) + ".dll",
+                                 RegistryView::Wow32));
+  EXPECT_TRUE(files.FolderExistsIn("C:\\windows\\system32\\drivers\\etc", RegistryView::Wow32));
+  ::DeleteFileW(only32.c_str());
+  ::DeleteFileW(only64.c_str());
 }
 
 bool IsLinkedFolder(const std::string& path) {
