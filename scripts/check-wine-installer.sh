@@ -63,16 +63,15 @@ scan_all() {
 }
 
 # Compares the findings in $2 (JSON lines) with the rows expected in $3, one
-# "category|key|value|bad path" a line; the 32-bit registry view's
-# Wow6432Node is left out of the keys, so that both installers expect the same
-# rows. Prints what is missing and what is found besides.
+# "category|key|value|bad path" a line, keys as found (a 32-bit program's in
+# Wow6432Node where Wine keeps them). Prints what is missing and what is found
+# besides.
 same_findings() {
   python3 - "$2" "$3" "$1" <<'EOF' >&2
-import collections, json, re, sys
+import collections, json, sys
 found_file, expected_file, what = sys.argv[1:]
 def row(d):
-    key = re.sub(r"(?:(?<=\\)|(?<=\] ))Wow6432Node\\", "", d["key"], flags=re.I)
-    return f'{d["category"]}|{key}|{d["value"]}|{d["badPath"]}'
+    return f'{d["category"]}|{d["key"]}|{d["value"]}|{d["badPath"]}'
 found = collections.Counter(row(json.loads(line)) for line in open(found_file, encoding="utf-8") if line.strip())
 expected = collections.Counter(line.rstrip("\n") for line in open(expected_file, encoding="utf-8") if line.strip())
 missing, extra = expected - found, found - expected
@@ -144,16 +143,16 @@ check_program() {
   local hklm='[HKEY_LOCAL_MACHINE] Software' clsid='{6B1F0C2E-3D4A-4E8B-9C7D-2A5F1E0B8C31}'
   local cv="$hklm\\Microsoft\\Windows\\CurrentVersion"
   # A 32-bit program's keys: Wine 8 keeps its uninstall entry, counters, help
-  # files and classes in the 32-bit view (checked with `reg add /reg:32`);
-  # App Paths and the user's settings are shared.
+  # files and COM classes in the 32-bit view; its file types (as on Windows
+  # since 7), App Paths and the user's settings are shared.
   local view='' classes="$hklm\\Classes"
   if [ "$arch" = x86 ]; then view="\\Wow6432Node" classes="$hklm\\Classes\\Wow6432Node"; fi
   local cv32="$hklm$view\\Microsoft\\Windows\\CurrentVersion" help32="$hklm$view\\Microsoft\\Windows\\Help"
   cat >"$out"expected <<EOF
 0|[HKEY_CURRENT_USER] Software\\Sample Vendor\\Sample App|InstallDir|$dir
 0|$classes\\CLSID\\$clsid\\InprocServer32||$dir\\samplecore.dll
-0|$classes\\SampleApp.Document\\DefaultIcon||$dir\\sample.exe
-0|$classes\\SampleApp.Document\\shell\\open\\command||$dir\\sample.exe
+0|$hklm\\Classes\\SampleApp.Document\\DefaultIcon||$dir\\sample.exe
+0|$hklm\\Classes\\SampleApp.Document\\shell\\open\\command||$dir\\sample.exe
 0|$cv32\\Uninstall\\SampleApp|DisplayIcon|$dir\\sample.exe
 0|$cv32\\Uninstall\\SampleApp|InstallLocation|$dir
 0|$cv32\\Uninstall\\SampleApp|UninstallString|$dir\\uninstall.exe
