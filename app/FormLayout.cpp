@@ -12,7 +12,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStackedWidget>
+#ifndef HW_PNG_PICTURES
 #include <QSvgRenderer>
+#endif
 #include <algorithm>
 #include <cmath>
 
@@ -40,8 +42,12 @@ int HalfToEven(int length) {
 }  // namespace
 
 QPixmap TFormRegFix::Picture(const QString& name) const {
-  const QString file =
-      QString::fromStdString((context_.ProgramFolder / "images").string()) + '/' + name + ".svg";
+  const QString folder = QString::fromStdString((context_.ProgramFolder / "images").string());
+#ifdef HW_PNG_PICTURES
+  // Rendered from the SVG at its own size when the program was built.
+  return QPixmap(folder + '/' + name + ".png");
+#else
+  const QString file = folder + '/' + name + ".svg";
   QSvgRenderer renderer(file);
   if (!renderer.isValid()) return {};
   QPixmap pixmap(renderer.defaultSize());
@@ -49,6 +55,7 @@ QPixmap TFormRegFix::Picture(const QString& name) const {
   QPainter painter(&pixmap);
   renderer.render(&painter);
   return pixmap;
+#endif
 }
 
 QIcon TFormRegFix::Glyph(int index) const {
