@@ -60,7 +60,13 @@ QPixmap TFormRegFix::Picture(const QString& name) const {
 
 QIcon TFormRegFix::Glyph(int index) const {
   if (index < 0 || index >= static_cast<int>(std::size(kGlyphs))) return {};
+#ifdef HW_PNG_PICTURES
+  // The icon takes <name>@2x.png beside it for high-density screens.
+  return QIcon(QString::fromStdString((context_.ProgramFolder / "images").string()) + '/' +
+               QString::fromLatin1(kGlyphs[index]) + ".png");
+#else
   return QIcon(Picture(QString::fromLatin1(kGlyphs[index])));
+#endif
 }
 
 QPixmap TFormRegFix::PaintSidePicture(bool welcome) const {
