@@ -74,6 +74,9 @@ source "$root/scripts/wine-common.sh"
 start_fresh_prefix
 trap cleanup EXIT  # start_fresh_prefix set its own
 plant_stale_entries "$wine"
+# Without a window manager Wine waits 2 s for one at each window hidden,
+# unless it manages the windows itself.
+"$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
 cli() { "$wine" "$program/hivewarden-cli.exe" "$@" | tr -d '\r'; }
 
 # What the window's default category, Invalid paths, finds, and the keys
