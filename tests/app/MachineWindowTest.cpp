@@ -18,7 +18,9 @@
 #include "app/Dialogs.h"
 #include "app/FormRegFix.h"
 #include "app/MachineWindow.h"
+#include "app/ShellOpen.h"
 #include "platform/ProgramPlaces.h"
+#include "platform/windows/WinFileSystem.h"
 #include "tests/support/TempDir.h"
 #include "update/UpdateTransport.h"
 
@@ -39,11 +41,15 @@ bool MutexExists(const wchar_t* name) {
   return true;
 }
 
-TEST(MachineWindowTest, OpensOverTheMachinesRegistryWithItsPicturesAndMutex) {
+void StartApplication() {
   static int argc = 1;
   static char name[] = "result_row_tests";
   static char* argv[] = {name, nullptr};
   if (!QApplication::instance()) new QApplication(argc, argv);
+}
+
+TEST(MachineWindowTest, OpensOverTheMachinesRegistryWithItsPicturesAndMutex) {
+  StartApplication();
   app::Dialogs::setAutoAnswer(true);
   app::Dialogs::ClearShown();
 
@@ -82,6 +88,21 @@ TEST(MachineWindowTest, OpensOverTheMachinesRegistryWithItsPicturesAndMutex) {
     form->close();
   }
   EXPECT_FALSE(MutexExists(L"Hivewarden"));
+  app::Dialogs::setAutoAnswer(false);
+}
+
+// The entry menu's "open" goes to the shell itself, whose failure code is
+// shown in its own words; nothing is started for a file that is not there.
+TEST(MachineWindowTest, TheShellsFailureToOpenAMissingFileIsShown) {
+  StartApplication();
+  app::Dialogs::setAutoAnswer(true);
+  app::Dialogs::ClearShown();
+  platform::WinFileSystem files;
+  EXPECT_FALSE(app::ShellOpen(nullptr, files, QStringLiteral("open"),
+                              QStringLiteral("C:\\windows\\hivewarden-missing.txt")));
+  const std::vector<app::TShownDialog> shown = app::Dialogs::Shown();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, app::ShellOpenFailureText(2));  // the file was not found
   app::Dialogs::setAutoAnswer(false);
 }
 
