@@ -47,7 +47,7 @@ fi
 "$(dirname "${BASH_SOURCE[0]}")/check-windows-fix-kill.sh"
 # The Windows window, where the 64-bit build has it (a Qt for MinGW was at
 # hand): driven under Wine on Xvfb through a repair, its backup restored.
-if [ -f "$HW_WIN64_BUILD/bin/hivewarden.exe" ]; then
+if hw_qt_mingw >/dev/null; then
   "$(dirname "${BASH_SOURCE[0]}")/check-windows-window.sh"
 else
   echo "No Qt for MinGW-w64 (see hw_qt_mingw in scripts/common.sh): the Windows window was not built or checked"
