@@ -70,9 +70,14 @@ DISPLAY=":$(head -n1 "$work/display")"
 export DISPLAY LANG=C.UTF-8 TZ=UTC
 unset QT_QPA_PLATFORM
 
+# A fresh prefix as start_fresh_prefix makes one, removed by cleanup (whose
+# trap also ends Xvfb, should wineboot fail).
 source "$root/scripts/wine-common.sh"
-start_fresh_prefix
-trap cleanup EXIT  # start_fresh_prefix set its own
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+[ -x "$wine" ] || { echo "wine64 is not installed" >&2; exit 2; }
+export WINEPREFIX WINEDEBUG=-all
+WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/hw-wine-window-XXXXXX")
+"$wine" wineboot -i >/dev/null 2>&1
 plant_stale_entries "$wine"
 # Without a window manager Wine waits 2 s for one at each window hidden,
 # unless it manages the windows itself.
