@@ -28,9 +28,12 @@ bool TMachineWindow::Open(std::vector<std::string> args) {
   parts->target = platform::OpenRegistryTarget({});
   platform::RegistryApi& api = parts->target->Api();
   // The system's registry keeps the settings as they are written.
-  parts->context = std::make_unique<TAppContext>(
-      TAppContext{api, parts->target->Files(), parts->pump, {api, nullptr, {}}, programFolder_,
-                  std::move(args)});
+  parts->context = std::make_unique<TAppContext>(TAppContext{api,
+                                                             parts->target->Files(),
+                                                             parts->pump,
+                                                             {api, nullptr, {}},
+                                                             programFolder_,
+                                                             std::move(args)});
   InstallEventPump(parts->pump);
   parts->work = std::make_unique<TWizardRun>(transport_);
   parts->form = std::make_unique<TFormRegFix>(*parts->context);

@@ -27,9 +27,10 @@ int main(int argc, char** argv) {
   } catch (const std::invalid_argument&) {  // --prefix without its folder
   }
   if (namesPrefix) {
-    app::Dialogs::ShowMessage(nullptr, QStringLiteral(
-        "--prefix names a Wine prefix, which only the Linux build cleans; on Windows "
-        "Hivewarden works on this machine's own registry."));
+    app::Dialogs::ShowMessage(
+        nullptr, QStringLiteral(
+                     "--prefix names a Wine prefix, which only the Linux build cleans; on Windows "
+                     "Hivewarden works on this machine's own registry."));
     return 2;
   }
   std::unique_ptr<UpdateTransport> transport = MakeWebTransport();

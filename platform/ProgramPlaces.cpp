@@ -41,7 +41,8 @@ bool FolderWritable(const fs::path& folder) {
   // The read-only attribute, all _waccess looks at, says nothing of the
   // folder's access rights (Program Files for a user without elevation):
   // only making a file there tells. The file goes when its handle does.
-  const fs::path probe = folder / ("hivewarden-" + std::to_string(::GetCurrentProcessId()) + ".tmp");
+  const fs::path probe =
+      folder / ("hivewarden-" + std::to_string(::GetCurrentProcessId()) + ".tmp");
   HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;

@@ -61,7 +61,8 @@ TEST(MachineWindowTest, OpensOverTheMachinesRegistryWithItsPicturesAndMutex) {
   fs::create_directories(program);
   for (const auto& entry : fs::directory_iterator(built)) {
     const std::string ext = entry.path().extension().string();
-    if (ext == ".lng" || ext == ".def") fs::copy_file(entry.path(), program / entry.path().filename());
+    if (ext == ".lng" || ext == ".def")
+      fs::copy_file(entry.path(), program / entry.path().filename());
   }
   for (const char* folder : {"help", "images"})
     fs::copy(built / folder, program / folder, fs::copy_options::recursive);
