@@ -1,21 +1,27 @@
 #include "app/AppContext.h"
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <stdexcept>
 
 #include "platform/ProgramPlaces.h"
-#include "platform/wine/PrefixFileSystem.h"
 #include "platform/StoreRegistryApi.h"
 #include "platform/Text.h"
+#ifndef _WIN32
+#include "platform/wine/PrefixFileSystem.h"
 #include "platform/wine/WinePrefixStore.h"
+#endif
 
 namespace hw::app {
 
 namespace fs = std::filesystem;
+
+#ifndef _WIN32
 
 struct TPrefixSession::Parts {
   Parts(platform::WinePrefixStore& store) : api(store), files(store.prefix(), api) {}
@@ -42,6 +48,7 @@ TAppContext TPrefixSession::Context(fs::path programFolder, std::vector<std::str
           std::move(programFolder),
           std::move(args)};
 }
+#endif
 
 std::string TakePrefixOption(std::vector<std::string>& args) {
   std::string prefix;
@@ -78,6 +85,7 @@ fs::path BackupFolder(const fs::path& programFolder) {
   return platform::BackupFolder(programFolder);
 }
 
+#ifndef _WIN32
 TInstanceLock::TInstanceLock(const std::string& title) {
   fs::path folder;
   if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
@@ -94,5 +102,6 @@ TInstanceLock::TInstanceLock(const std::string& title) {
 TInstanceLock::~TInstanceLock() {
   if (fd_ >= 0) ::close(fd_);
 }
+#endif
 
 }  // namespace hw::app

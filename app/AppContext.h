@@ -29,7 +29,8 @@ struct TAppContext {
   std::vector<std::string> Args;  // without the program name
 };
 
-// One opened prefix and the services over it.
+// One opened prefix and the services over it (Linux; on Windows the window
+// works on the machine's own registry, see MachineWindow.h).
 class TPrefixSession {
  public:
   // Throws platform::FileError (with a message for the user) when the folder
@@ -59,8 +60,9 @@ bool FolderExists(const std::filesystem::path& path);
 // $XDG_DATA_HOME/hivewarden/Backups/ (~/.local/share/...).
 std::filesystem::path BackupFolder(const std::filesystem::path& programFolder);
 
-// Stands in for the named mutex: a lock file in the user's runtime folder,
-// held for the life of the object. Nothing tests it.
+// The mark of a running window, named after title and held for the life of
+// the object: a mutex of that name on Windows (InstanceLockWin.cpp), a lock
+// file in the user's runtime folder elsewhere. Nothing tests it.
 class TInstanceLock {
  public:
   explicit TInstanceLock(const std::string& title);
@@ -71,7 +73,11 @@ class TInstanceLock {
 
  private:
   std::filesystem::path path_;
+#ifdef _WIN32
+  void* mutex_ = nullptr;
+#else
   int fd_ = -1;
+#endif
 };
 
 }  // namespace hw::app

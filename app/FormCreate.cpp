@@ -30,8 +30,9 @@ namespace {
 
 constexpr char kTitle[] = "Hivewarden";
 
+// With '/' between the names on Windows too, as the window's texts split them.
 std::string FolderText(const fs::path& folder) {
-  std::string text = folder.string();
+  std::string text = folder.generic_string();
   if (text.empty() || text.back() != '/') text += '/';
   return text;
 }

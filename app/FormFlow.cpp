@@ -235,7 +235,7 @@ void TFormRegFix::NextOnRegistry() {
   }
   ShowPage(pgFixIt);
   SetStatus(1, {});
-  if (UndoPath.empty() || UndoPath.back() != '/') UndoPath = backupFolder_.string();
+  if (UndoPath.empty() || UndoPath.back() != '/') UndoPath = backupFolder_.generic_string();
   const QDate today = QDate::currentDate();
   EUndoFile->setText(QString::fromStdString(UndoPath) +
                      QStringLiteral("%1_%2_%3.reg")

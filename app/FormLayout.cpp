@@ -12,7 +12,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStackedWidget>
+#ifndef HW_PNG_PICTURES
 #include <QSvgRenderer>
+#endif
 #include <algorithm>
 #include <cmath>
 
@@ -40,8 +42,12 @@ int HalfToEven(int length) {
 }  // namespace
 
 QPixmap TFormRegFix::Picture(const QString& name) const {
-  const QString file =
-      QString::fromStdString((context_.ProgramFolder / "images").string()) + '/' + name + ".svg";
+  const QString folder = QString::fromStdString((context_.ProgramFolder / "images").string());
+#ifdef HW_PNG_PICTURES
+  // Rendered from the SVG at its own size when the program was built.
+  return QPixmap(folder + '/' + name + ".png");
+#else
+  const QString file = folder + '/' + name + ".svg";
   QSvgRenderer renderer(file);
   if (!renderer.isValid()) return {};
   QPixmap pixmap(renderer.defaultSize());
@@ -49,11 +55,18 @@ QPixmap TFormRegFix::Picture(const QString& name) const {
   QPainter painter(&pixmap);
   renderer.render(&painter);
   return pixmap;
+#endif
 }
 
 QIcon TFormRegFix::Glyph(int index) const {
   if (index < 0 || index >= static_cast<int>(std::size(kGlyphs))) return {};
+#ifdef HW_PNG_PICTURES
+  // The icon takes <name>@2x.png beside it for high-density screens.
+  return QIcon(QString::fromStdString((context_.ProgramFolder / "images").string()) + '/' +
+               QString::fromLatin1(kGlyphs[index]) + ".png");
+#else
   return QIcon(Picture(QString::fromLatin1(kGlyphs[index])));
+#endif
 }
 
 QPixmap TFormRegFix::PaintSidePicture(bool welcome) const {

@@ -55,8 +55,10 @@ QLayout* TFormRegFix::CreatePrefixRow(QWidget* page) {
   LPrefix->setObjectName(QStringLiteral("LPrefix"));
   auto* combo = new TPrefixCombo(page);
   combo->BeforePopup = [this] {
+#ifndef _WIN32
     for (platform::FoundPrefix& prefix : prefixes_)
       prefix.InUse = platform::wineServerRunning(prefix.Path);
+#endif
     FillPrefixChoices();
   };
   CBPrefix = combo;

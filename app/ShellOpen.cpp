@@ -16,7 +16,7 @@ namespace {
 
 // What xdg-open needs to finish for its exit status to mean anything; a
 // program it starts in the foreground is left running after this.
-constexpr int kWaitMs = 5000;
+[[maybe_unused]] constexpr int kWaitMs = 5000;
 constexpr int kSuccess = 33;
 
 const std::map<int, const char*>& FailureTexts() {
@@ -40,6 +40,7 @@ const std::map<int, const char*>& FailureTexts() {
   return texts;
 }
 
+#ifndef _WIN32
 // Starts xdg-open on target; the shell code of the outcome.
 int RunXdgOpen(const QString& target, const QString& parameters, const QString& workingFolder,
                bool isFolder) {
@@ -56,6 +57,7 @@ int RunXdgOpen(const QString& target, const QString& parameters, const QString& 
   if (!process->waitForFinished(kWaitMs)) return kSuccess;
   return ShellCodeFromXdgOpen(process->exitCode(), isFolder);
 }
+#endif
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,8 +20,10 @@
 #include "controls/ChckLBCB.h"
 #include "platform/EventPump.h"
 #include "platform/StoreError.h"
+#ifndef _WIN32
 #include "platform/wine/WinePrefixStore.h"
 #include "platform/wine/WineServerProbe.h"
+#endif
 #include "registry/RegExport.h"
 #include "repair/RepairRun.h"
 #include "results/ReportIntake.h"
@@ -120,8 +123,13 @@ void InstallEventPump(platform::EventPump& pump) {
   pump.SetWaitHook([] { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); });
 }
 
+#ifdef _WIN32
+TWizardRun::TWizardRun(UpdateTransport& transport)
+    : OpenUrl(&OpenInDesktop), UpdateUrl(UpdatePageUrl()), transport_(transport) {}
+#else
 TWizardRun::TWizardRun(platform::WinePrefixStore& prefix, UpdateTransport& transport)
     : OpenUrl(&OpenInDesktop), UpdateUrl(UpdatePageUrl()), prefix_(prefix), transport_(transport) {}
+#endif
 
 TWizardRun::~TWizardRun() = default;
 
@@ -185,6 +193,7 @@ void TWizardRun::Search(TFormRegFix& form) {
 }
 
 void TWizardRun::FixIt(TFormRegFix& form) {
+#ifndef _WIN32
   // Wine running in the prefix: every change would be refused, and a run
   // would count entries it could not touch as repaired. Wine may have started
   // since the prefix was read.
@@ -194,6 +203,7 @@ void TWizardRun::FixIt(TFormRegFix& form) {
     Dialogs::ShowMessage(&form, QString::fromStdString(prefix_.readOnlyReason()));
     return;
   }
+#endif
   const bool backupOn = form.ChBSaveUndo->isChecked();
   bool createAfresh = true;
   if (backupOn) {
@@ -206,7 +216,8 @@ void TWizardRun::FixIt(TFormRegFix& form) {
 }
 
 bool TWizardRun::CheckBackupFile(TFormRegFix& form, bool& createAfresh) {
-  const QString text = form.EUndoFile->text();
+  // A path typed with backslashes on Windows; elsewhere they are part of names.
+  const QString text = QDir::fromNativeSeparators(form.EUndoFile->text());
   const qsizetype cut = text.lastIndexOf('/') + 1;
   form.BackupFileName = text.mid(cut).toStdString();
   if (form.BackupFileName.empty()) {
@@ -282,7 +293,9 @@ void TWizardRun::Repair(TFormRegFix& form, bool backupOn, bool createAfresh) {
     try {
       repaired = run.RepairAll(backup);
       // The registry is written only after the backup of the whole run is.
+#ifndef _WIN32
       if (run.RepairRan()) prefix_.save();
+#endif
     } catch (const std::exception& error) {
       failure = QString::fromUtf8(error.what());
     }
@@ -298,6 +311,14 @@ void TWizardRun::Repair(TFormRegFix& form, bool backupOn, bool createAfresh) {
 
 void TWizardRun::DropChanges(TFormRegFix& form, const QString& why, bool listsChanged) {
   QString text = why;
+#ifdef _WIN32
+  // Each change reached the registry as it was made; the backup, written
+  // before the first one, holds what they replaced.
+  (void)listsChanged;
+  text += QStringLiteral(
+      "\rThe changes made before the failure stay in the registry; the backup, when one was "
+      "asked for, holds what they replaced. Scan again to see what is left.");
+#else
   try {
     prefix_.reload();
     text += QStringLiteral("\rThe prefix was not changed.");
@@ -307,6 +328,7 @@ void TWizardRun::DropChanges(TFormRegFix& form, const QString& why, bool listsCh
   } catch (const std::exception& error) {
     text += '\r' + QString::fromUtf8(error.what());
   }
+#endif
   form.Context().Files.ClearCache();
   Dialogs::ShowMessage(&form, text);
 }

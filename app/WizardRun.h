@@ -31,10 +31,16 @@ void InstallEventPump(platform::EventPump& pump);
 
 class TWizardRun : public TWizardWork {
  public:
+#ifdef _WIN32
+  // The machine's registry, which keeps each change as it is made; transport:
+  // how the update check fetches its page, off the GUI thread (not owned).
+  explicit TWizardRun(UpdateTransport& transport);
+#else
   // prefix: where the repairs are written (and read again after a failed
   // run); transport: how the update check fetches its page, off the GUI
   // thread. Neither is owned.
   TWizardRun(platform::WinePrefixStore& prefix, UpdateTransport& transport);
+#endif
   ~TWizardRun() override;
 
   void StartScan(TFormRegFix& form) override;
@@ -60,7 +66,9 @@ class TWizardRun : public TWizardWork {
   // listsChanged: the run took entries off the lists that are back now.
   void DropChanges(TFormRegFix& form, const QString& why, bool listsChanged);
 
+#ifndef _WIN32
   platform::WinePrefixStore& prefix_;
+#endif
   UpdateTransport& transport_;
   std::unique_ptr<TFindInDir> finder_;
   bool checking_ = false;

@@ -5,7 +5,10 @@ string(REGEX REPLACE "-.*" "" CMAKE_SYSTEM_PROCESSOR ${HW_MINGW_TRIPLET})
 find_program(CMAKE_CXX_COMPILER NAMES ${HW_MINGW_TRIPLET}-g++-posix ${HW_MINGW_TRIPLET}-g++ REQUIRED)
 find_program(CMAKE_C_COMPILER NAMES ${HW_MINGW_TRIPLET}-gcc-posix ${HW_MINGW_TRIPLET}-gcc REQUIRED)
 find_program(CMAKE_RC_COMPILER NAMES ${HW_MINGW_TRIPLET}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${HW_MINGW_TRIPLET})
+# Libraries built for the target elsewhere (Qt for MinGW) are named by
+# CMAKE_PREFIX_PATH; each is also a root, so find_package looks there and
+# never in the host's own folders.
+set(CMAKE_FIND_ROOT_PATH /usr/${HW_MINGW_TRIPLET} ${CMAKE_PREFIX_PATH})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -5,7 +5,7 @@
 #include "platform/windows/WinTypes.h"
 
 #ifdef _WIN32
-#include <io.h>
+#include <string>
 #else
 #include <unistd.h>
 #endif
@@ -38,7 +38,16 @@ bool FolderWritable(const fs::path& folder) {
   std::error_code error;
   if (!fs::is_directory(folder, error)) return false;
 #ifdef _WIN32
-  return ::_waccess(folder.c_str(), 2) == 0;
+  // The read-only attribute, all _waccess looks at, says nothing of the
+  // folder's access rights (Program Files for a user without elevation):
+  // only making a file there tells. The file goes when its handle does.
+  const fs::path probe =
+      folder / ("hivewarden-" + std::to_string(::GetCurrentProcessId()) + ".tmp");
+  HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  ::CloseHandle(file);
+  return true;
 #else
   return ::access(folder.c_str(), W_OK) == 0;
 #endif

@@ -8,7 +8,8 @@ HW_BUILD="$HW_ROOT/build"
 HW_ASAN_BUILD="$HW_ROOT/build-asan"
 
 # The Windows builds: MinGW-w64 cross builds of the core, hivewarden-cli.exe
-# and the core tests, which run under Wine.
+# and the core tests, which run under Wine; the 64-bit one also of the window
+# and its GUI tests where a Qt for MinGW-w64 x86_64 is at hand (hw_qt_mingw).
 HW_WIN64_BUILD="$HW_ROOT/build-win64"
 HW_WIN32_BUILD="$HW_ROOT/build-win32"
 
@@ -149,26 +150,68 @@ hw_build_sanitized() {
 # build folder. Optimised as the Linux build (-O2; GCC 12 warns falsely about
 # overlapping copies at -O3) but without debug information: it is built to be
 # tested under Wine, and linking MinGW's debug information is slow.
+# The window is built where hw_qt_mingw finds a Qt; there is none for i686.
 hw_build_windows() {
   local options=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG"
     -DHW_BUILD_BENCH=OFF
     -DCMAKE_TOOLCHAIN_FILE="$HW_ROOT/cmake/mingw-w64-$1.cmake")
   [ "${CI:-}" = "true" ] && options+=(-DHW_WARNINGS_AS_ERRORS=ON)
+  local qt
+  if [ "$1" = x86_64 ] && qt=$(hw_qt_mingw); then
+    options+=(-DCMAKE_PREFIX_PATH="$qt")
+  else
+    options+=(-UCMAKE_PREFIX_PATH)
+  fi
   cmake -S "$HW_ROOT" -B "$2" "${options[@]}" >/dev/null
   cmake --build "$2" -j "$(nproc)"
 }
 
+# The static Qt for MinGW-w64 x86_64 (scripts/build-qt-windows.sh makes one in
+# the cache folder): prints its folder, or fails when there is none.
+hw_qt_mingw() {
+  local dir
+  for dir in "${HW_QT_MINGW:-$HW_ROOT/../shared/qt6-mingw64}" \
+    "${XDG_CACHE_HOME:-$HOME/.cache}/hivewarden/qt6-mingw64"; do
+    [ -d "$dir/lib/cmake/Qt6" ] && { (cd "$dir" && pwd); return 0; }
+  done
+  return 1
+}
+
 # Runs the tests of a Windows build under Wine, in a prefix of the build's own
-# made first, so that tests started side by side do not both make it.
+# made first, so that tests started side by side do not both make it. A build
+# with the window has GUI tests (label gui): everything then runs on an Xvfb
+# display of its own, from wineboot on, for Wine's desktop takes the display
+# its first program had.
 hw_test_windows() {
-  local wine
+  local wine xvfb_pid=''
   wine=$(grep -m1 '^HW_WINE:' "$1/CMakeCache.txt" | cut -d= -f2)
   export WINEPREFIX WINEDEBUG=-all
   WINEPREFIX="$(cd "$1" && pwd)/wineprefix"
+  if [ -n "$(ctest --test-dir "$1" -N -L gui | grep 'Test *#' || true)" ]; then
+    local display_file
+    display_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
+    xvfb_pid=$!
+    local waited=0
+    until [ -s "$display_file" ] || [ "$waited" -ge 100 ]; do sleep 0.1; waited=$((waited + 1)); done
+    export DISPLAY=":$(head -n1 "$display_file")"
+    rm -f "$display_file"
+  fi
+  local status=0
   "$wine" wineboot -i >/dev/null 2>&1
-  ctest --test-dir "$1" --output-on-failure -j "$(nproc)"
+  # Without a window manager Wine waits 2 s for one at each window hidden,
+  # unless it manages the windows itself.
+  [ -z "$xvfb_pid" ] ||
+    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+  ctest --test-dir "$1" --output-on-failure -j "$(nproc)" || status=$?
   wineserver -k 2>/dev/null || true
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    unset DISPLAY
+  fi
   unset WINEPREFIX WINEDEBUG
+  return "$status"
 }
 
 # Whether this machine runs 32-bit Windows programs: wine32 is installed and

@@ -20,7 +20,8 @@ hw_build_sanitized
 ctest --test-dir "$HW_ASAN_BUILD" --output-on-failure -j "$(nproc)"
 
 # The Windows builds: the core tests of 64-bit Windows run under Wine, where
-# the registry tests work on Wine's own registry API. The 32-bit build runs
+# the registry tests work on Wine's own registry API, and with them the GUI
+# tests that need no Wine prefix, on Xvfb, where a Qt for MinGW is at hand. The 32-bit build runs
 # its tests where this machine can start 32-bit Windows programs.
 hw_build_windows x86_64 "$HW_WIN64_BUILD"
 hw_test_windows "$HW_WIN64_BUILD"
@@ -44,3 +45,10 @@ fi
 # The Windows build killed at random moments of its repair: every value gone
 # from Wine's registry is in the backup file.
 "$(dirname "${BASH_SOURCE[0]}")/check-windows-fix-kill.sh"
+# The Windows window, where the 64-bit build has it (a Qt for MinGW was at
+# hand): driven under Wine on Xvfb through a repair, its backup restored.
+if hw_qt_mingw >/dev/null; then
+  "$(dirname "${BASH_SOURCE[0]}")/check-windows-window.sh"
+else
+  echo "No Qt for MinGW-w64 (see hw_qt_mingw in scripts/common.sh): the Windows window was not built or checked"
+fi
