@@ -12,6 +12,7 @@
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
 #include "platform/RegistryApi.h"
+#include "platform/ScanRegistry.h"
 
 namespace hw::platform {
 class WinePrefixStore;
@@ -27,6 +28,9 @@ struct TAppContext {
   // The data files (packs, default lists, help, images) and the backups.
   std::filesystem::path ProgramFolder;
   std::vector<std::string> Args;  // without the program name
+  // What scans read where it is not Registry: renewed before each scan (a
+  // snapshot of the machine's registry under Wine).
+  platform::ScanRegistry* Scan = nullptr;
 };
 
 // One opened prefix and the services over it (Linux; on Windows the window

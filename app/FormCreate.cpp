@@ -42,7 +42,7 @@ std::string FolderText(const fs::path& folder) {
 TFormRegFix::TFormRegFix(TAppContext& context, QWidget* parent)
     : QWidget(parent),
       context_(context),
-      engine_(context.Registry, context.Files, context.Pump),
+      engine_(context.Scan ? *context.Scan : context.Registry, context.Files, context.Pump),
       table_(engine_.ExclusionSets),
       exclusions_(engine_.ExclusionSets, context.ProgramFolder),
       editor_(exclusions_),

@@ -19,6 +19,14 @@ namespace hw::app {
 
 namespace {
 
+// The warning names what a repair changes: the Wine prefix's registry, or on
+// Windows the computer's own.
+#ifdef _WIN32
+constexpr int kRegistryWarning = 108;
+#else
+constexpr int kRegistryWarning = 1;
+#endif
+
 // Texts beyond the first edition's numbers.
 constexpr int kTextEdit = 103;
 constexpr int kTextWarning = 104;
@@ -66,7 +74,7 @@ bool TFormRegFix::ApplyTexts() {
   for (const auto& [box, n] : boxes) box->setText(I(n));
   Label1->setText(I(65));
   StaticText1->setText(br + I(24) + br2 + I(12) + br2 + I(28));
-  StaticText6->setText(I(1) + br + I(27));
+  StaticText6->setText(I(kRegistryWarning) + br + I(27));
   StaticText2->setText(I(30) + ' ' + I(31) + ' ' + I(13));
   StaticText3->setText(br + I(34) + br + I(35));
   StaticText5->setText(br + I(39) + ' ' + I(40) + br2 + I(41));

@@ -10,6 +10,7 @@ namespace hw::app {
 // Members go in reverse order, the window first.
 struct TMachineWindow::TParts {
   std::unique_ptr<platform::RegistryTarget> target;
+  std::unique_ptr<platform::ScanRegistry> scanned;
   platform::EventPump pump;
   std::unique_ptr<TAppContext> context;
   std::unique_ptr<TWizardRun> work;
@@ -34,6 +35,9 @@ bool TMachineWindow::Open(std::vector<std::string> args) {
                                                              {api, nullptr, {}},
                                                              programFolder_,
                                                              std::move(args)});
+  // Under Wine a scan reads a snapshot, taken anew for each scan.
+  parts->scanned = std::make_unique<platform::ScanRegistry>(*parts->target);
+  parts->context->Scan = parts->scanned.get();
   InstallEventPump(parts->pump);
   parts->work = std::make_unique<TWizardRun>(transport_);
   parts->form = std::make_unique<TFormRegFix>(*parts->context);

@@ -150,6 +150,8 @@ void TWizardRun::StartScan(TFormRegFix& form) {
     finder_ = std::make_unique<TFindInDir>(form.Context().Files, form.Context().Pump);
     finder_->SetStopScan(true);
   }
+  // What the scan reads is as the registry is now, after any repair.
+  if (platform::ScanRegistry* scanned = form.Context().Scan) scanned->Renew();
   form.SetStatus(0, {});
   form.PrepareResultLists();
   ConnectReportEvents(engine, form.Categories(), form.Lang());

@@ -79,6 +79,9 @@ TEST(MachineWindowTest, OpensOverTheMachinesRegistryWithItsPicturesAndMutex) {
     EXPECT_FALSE(form->CBPrefix->isVisible()) << "there is no prefix to choose on Windows";
     EXPECT_TRUE(MutexExists(L"Hivewarden"));
     EXPECT_TRUE(fs::is_directory(program / "Backups"));
+    // The warning names what is changed here: the computer's registry.
+    EXPECT_TRUE(form->StaticText6->text().contains(QStringLiteral("registry of this computer")))
+        << form->StaticText6->text().toStdString();
     // Welcome's side picture: the honeycomb, not the bare window colour it
     // falls back to when the pictures cannot be read.
     const QImage side = form->ImageStart->pixmap().toImage();
