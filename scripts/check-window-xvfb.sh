@@ -20,17 +20,11 @@ shots="$build/window-shots"
 work="$build/window-check"
 timeout=${HW_WINDOW_TIMEOUT:-30}
 
-fail() {
-  echo "check-window-xvfb: $*" >&2
-  [ -z "${DISPLAY:-}" ] || import -window root "$shots/failure.png" 2>/dev/null || true
-  echo "check-window-xvfb: the screen at that moment: $shots/failure.png" >&2
-  exit 1
-}
+check=check-window-xvfb
+source "$root/scripts/window-common.sh"
 
 [ -x "$app" ] || { echo "no installed hivewarden at $app: run scripts/check-install.sh first" >&2; exit 2; }
-for tool in Xvfb xdotool import convert; do
-  command -v "$tool" >/dev/null || { echo "$tool is missing (xvfb, xdotool, imagemagick)" >&2; exit 2; }
-done
+require_window_tools
 
 rm -rf "$shots" "$work"
 mkdir -p "$shots" "$work"
@@ -66,25 +60,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Polls a command every tenth of a second until it succeeds, for at most
-# $timeout seconds.
-wait_for() {
-  local what=$1
-  shift
-  local deadline=$((SECONDS + timeout))
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || fail "waited ${timeout}s for $what"
-    sleep 0.1
-  done
-}
-
-# Xvfb picks a free display and writes its number once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-display_ready() { [ -s "$work/display" ] || { kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start"; false; }; }
-wait_for "Xvfb" display_ready
-DISPLAY=":$(head -n1 "$work/display")"
-export DISPLAY
+start_xvfb
 
 # Started as the menu starts it: the desktop entry's command, found on PATH.
 entries=("$install_root"/usr/share/applications/*.desktop)
@@ -104,8 +80,7 @@ main_shown() {
 }
 wait_for "the window" main_shown
 [ "$(readlink "/proc/$app_pid/exe")" = "$app" ] || fail "the desktop entry started $(readlink "/proc/$app_pid/exe"), not $app"
-eval "$(xdotool getwindowgeometry --shell "$main")"  # X Y WIDTH HEIGHT
-win_x=$X win_y=$Y win_w=$WIDTH win_h=$HEIGHT
+screen_of_window
 
 # The window's layout (app/FormPages.cpp): the button panel of 35 pixels
 # above the 19-pixel status bar, 90-pixel buttons 10 apart from x 8; the side
@@ -121,18 +96,8 @@ first_row_box=(159 72)      # the check box of the first found entry
 # pixels on each axis), so that a quick second click is not a double click.
 first_row_box_a=(156 69) first_row_box_b=(163 76)
 
-screen="$work/screen.png"
-grab() { import -window root -crop "${win_w}x${win_h}+${win_x}+${win_y}" +repage "$screen"; }
-# Mean of one colour channel minus another over a region of the window.
-tint() { convert "$screen" -crop "$1" +repage -format "%[fx:mean.$2-mean.$3]" info:; }
-above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
-# Welcome and Fix it! show the honey-coloured side picture; the results page a white list.
-side_picture() { grab && above "$(tint 100x100+20+150 r b)" 0.3; }
-results_ready() { grab && ! above "$(tint 100x100+20+150 r b)" 0.3 && above "$(tint "$next_icon" b r)" 0.05; }
 box_ticked() { grab && above 0.92 "$(convert "$screen" -crop "10x10+$(($1 - 5))+$(($2 - 5))" +repage -format '%[fx:mean]' info:)"; }
 box_empty() { ! box_ticked "$@"; }
-shot() { grab && cp "$screen" "$shots/$1.png"; }
-click() { xdotool mousemove --window "$main" "$1" "$2" click 1; }
 # A dialog: a visible window of the program other than those named.
 dialog=
 dialog_shown() {

@@ -16,17 +16,11 @@ shots="$build/window-shots"
 work="$build/window-check"
 timeout=${HW_WINDOW_TIMEOUT:-60}
 
-fail() {
-  echo "check-windows-window: $*" >&2
-  [ -z "${DISPLAY:-}" ] || import -window root "$shots/failure.png" 2>/dev/null || true
-  echo "check-windows-window: the screen at that moment: $shots/failure.png" >&2
-  exit 1
-}
+check=check-windows-window
+source "$root/scripts/window-common.sh"
 
 [ -f "$build/bin/hivewarden.exe" ] || { echo "no $build/bin/hivewarden.exe: build the window first" >&2; exit 2; }
-for tool in Xvfb xdotool import convert; do
-  command -v "$tool" >/dev/null || { echo "$tool is missing (xvfb, xdotool, imagemagick)" >&2; exit 2; }
-done
+require_window_tools
 rm -rf "$shots" "$work"
 mkdir -p "$shots" "$work"
 
@@ -48,26 +42,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Polls a command every tenth of a second until it succeeds, for at most
-# $timeout seconds.
-wait_for() {
-  local what=$1
-  shift
-  local deadline=$((SECONDS + timeout))
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || fail "waited ${timeout}s for $what"
-    sleep 0.1
-  done
-}
-
 # The display first: Wine's desktop takes the display of the prefix's first
 # program (wineboot).
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-display_ready() { [ -s "$work/display" ] || { kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start"; false; }; }
-wait_for "Xvfb" display_ready
-DISPLAY=":$(head -n1 "$work/display")"
-export DISPLAY LANG=C.UTF-8 TZ=UTC
+start_xvfb
+export LANG=C.UTF-8 TZ=UTC
 unset QT_QPA_PLATFORM
 
 # A fresh prefix as start_fresh_prefix makes one, removed by cleanup (whose
@@ -113,8 +91,7 @@ main_shown() {
   [ -n "$main" ]
 }
 wait_for "the window" main_shown
-eval "$(xdotool getwindowgeometry --shell "$main")"  # X Y WIDTH HEIGHT
-win_x=$X win_y=$Y win_w=$WIDTH win_h=$HEIGHT
+screen_of_window
 
 # The window's layout (app/FormPages.cpp): the button panel of 35 pixels
 # above the 19-pixel status bar, 90-pixel buttons 10 apart from x 8.
@@ -124,16 +101,8 @@ next_x=$((108 + 45))
 cancel_x=$((208 + 45))
 next_icon="20x16+124+$((win_h - 19 - 35 + 8))"
 
-screen="$work/screen.png"
-grab() { import -window root -crop "${win_w}x${win_h}+${win_x}+${win_y}" +repage "$screen"; }
-tint() { convert "$screen" -crop "$1" +repage -format "%[fx:mean.$2-mean.$3]" info:; }
-above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
-side_picture() { grab && above "$(tint 100x100+20+150 r b)" 0.3; }
-results_ready() { grab && ! above "$(tint 100x100+20+150 r b)" 0.3 && above "$(tint "$next_icon" b r)" 0.05; }
 scan_running() { grab && ! above "$(tint 100x100+20+150 r b)" 0.3 && ! above "$(tint "$next_icon" b r)" 0.05; }
-shot() { grab && cp "$screen" "$shots/$1.png"; }
 shot_screen() { import -window root "$shots/$1.png"; }
-click() { xdotool mousemove --window "$main" "$1" "$2" click 1; }
 # A dialog: a visible window other than the main one.
 dialog=
 dialog_shown() {
