@@ -103,9 +103,7 @@ std::unique_ptr<FindSearch> WinFileSystem::FindFirstFileA(const std::string& pat
   return search;
 }
 
-template <typename Test>
-bool WinFileSystem::existsIn(const std::string& path, RegistryView view, Test test) {
-  if (view == RegistryView::Native) return test(path);
+bool WinFileSystem::hasWow64() {
   if (!wow64_) {
     // Only a 64-bit build sees both system folders under their own names.
     // Wine without its 32-bit half makes an empty syswow64: no 32-bit
@@ -126,19 +124,19 @@ bool WinFileSystem::existsIn(const std::string& path, RegistryView view, Test te
     }
     wow64_ = holdsFiles;
   }
-  if (!*wow64_) return test(path);
-  const std::optional<std::string> redirected = Wow32Redirect(path);
-  if (!redirected) return test(path);
-  if (view == RegistryView::Wow32) return test(*redirected);
-  return test(path) || test(*redirected);
+  return *wow64_;
 }
 
 bool WinFileSystem::FolderExistsIn(const std::string& path, RegistryView view) {
-  return existsIn(path, view, [this](const std::string& p) { return SetCurrentDirectoryA(p); });
+  return ExistsInView(
+      path, view, [this] { return hasWow64(); },
+      [this](const std::string& p) { return SetCurrentDirectoryA(p); });
 }
 
 bool WinFileSystem::FileExistsIn(const std::string& path, RegistryView view) {
-  return existsIn(path, view, [this](const std::string& p) { return FileExists(p); });
+  return ExistsInView(
+      path, view, [this] { return hasWow64(); },
+      [this](const std::string& p) { return FileExists(p); });
 }
 
 std::string WinFileSystem::GetTempPathA() {

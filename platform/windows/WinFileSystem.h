@@ -38,8 +38,8 @@ class WinFileSystem : public FileSystem {
   bool FileExistsIn(const std::string& path, RegistryView view) override;
 
  private:
-  template <typename Test>
-  bool existsIn(const std::string& path, RegistryView view, Test test);
+  // Whether 32-bit programs see other system folders (worked out once).
+  bool hasWow64();
 
   WinFolderCache cache_;
   std::optional<bool> wow64_;  // SysWOW64 holds files

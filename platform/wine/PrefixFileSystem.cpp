@@ -117,9 +117,7 @@ bool PrefixFileSystem::FileExists(const std::string& path) {
   return found && !found->data.IsDirectory();
 }
 
-template <typename Test>
-bool PrefixFileSystem::existsIn(const std::string& path, RegistryView view, Test test) {
-  if (view == RegistryView::Native) return test(path);
+bool PrefixFileSystem::hasWow64() {
   if (!wow64_) {
     // Wine without its 32-bit half leaves syswow64 empty: no 32-bit program
     // ever ran there, so system32 means system32.
@@ -128,19 +126,19 @@ bool PrefixFileSystem::existsIn(const std::string& path, RegistryView view, Test
         folder && folder->data.IsDirectory() ? folders_.Names(folder->host) : nullptr;
     wow64_ = names && !names->empty();
   }
-  if (!*wow64_) return test(path);
-  std::optional<std::string> redirected = Wow32Redirect(path);
-  if (!redirected) return test(path);
-  if (view == RegistryView::Wow32) return test(*redirected);
-  return test(path) || test(*redirected);
+  return *wow64_;
 }
 
 bool PrefixFileSystem::FolderExistsIn(const std::string& path, RegistryView view) {
-  return existsIn(path, view, [this](const std::string& p) { return SetCurrentDirectoryA(p); });
+  return ExistsInView(
+      path, view, [this] { return hasWow64(); },
+      [this](const std::string& p) { return SetCurrentDirectoryA(p); });
 }
 
 bool PrefixFileSystem::FileExistsIn(const std::string& path, RegistryView view) {
-  return existsIn(path, view, [this](const std::string& p) { return FileExists(p); });
+  return ExistsInView(
+      path, view, [this] { return hasWow64(); },
+      [this](const std::string& p) { return FileExists(p); });
 }
 
 bool PrefixFileSystem::IsWalkBarrier(const std::string& folder) {

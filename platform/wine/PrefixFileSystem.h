@@ -10,12 +10,12 @@
 #include <string>
 #include <unordered_map>
 
-#include "platform/wine/DriveMap.h"
 #include "platform/FileSystem.h"
-#include "platform/wine/FolderCache.h"
 #include "platform/RegistryApi.h"
-#include "platform/wine/ShellFolders.h"
 #include "platform/WindowsPath.h"
+#include "platform/wine/DriveMap.h"
+#include "platform/wine/FolderCache.h"
+#include "platform/wine/ShellFolders.h"
 
 namespace hw::platform {
 
@@ -53,8 +53,8 @@ class PrefixFileSystem : public FileSystem {
   };
 
   const DriveMap& drives();
-  template <typename Test>
-  bool existsIn(const std::string& path, RegistryView view, Test test);
+  // Whether 32-bit programs see other system folders (worked out once).
+  bool hasWow64();
   // The entry named by the drive and the first count components of a path.
   std::optional<Found> resolve(const WindowsPath& path, std::size_t count);
   std::optional<Found> resolveRoot(char drive);
