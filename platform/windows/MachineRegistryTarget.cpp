@@ -1,6 +1,7 @@
 // The registry target on Windows: the machine's own registry and drives.
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 
 #include "platform/RegistryTarget.h"
 #include "platform/StoreRegistryApi.h"
@@ -23,10 +24,15 @@ class MachineTarget final : public RegistryTarget {
     // the checks that compare the two.
     const char* wanted = std::getenv("HW_REGISTRY_SNAPSHOT");
     std::string why;
-    if (RunsUnderWine() && !(wanted && std::strcmp(wanted, "0") == 0))
+    if (RunsUnderWine() && !(wanted && std::strcmp(wanted, "0") == 0)) {
       if ((snapshot_ = SnapshotWineRegistry(api_.CurrentUserSid(), why)))
         snapshotApi_ = std::make_unique<StoreRegistryApi>(*snapshot_);
-    // Without a snapshot the scan is slower, not different.
+      else
+        // Without a snapshot the scan is slower, not different.
+        std::cerr << "hivewarden: reading the registry key by key, which takes longer under "
+                     "Wine: "
+                  << why << "\n";
+    }
     return snapshotApi_ ? static_cast<RegistryApi&>(*snapshotApi_) : api_;
   }
   FileSystem& Files() override { return files_; }

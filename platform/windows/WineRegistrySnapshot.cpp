@@ -19,8 +19,9 @@ namespace {
 std::string SystemMessage(DWORD code) { return "error " + std::to_string(code); }
 
 // wineserver writes a hive only for a thread whose token has the backup
-// privilege enabled; Wine's user is an administrator who holds it.
-bool EnableBackupPrivilege(std::string& why) {
+// privilege enabled; Wine's user is an administrator who holds it. It is
+// enabled for the two requests only.
+bool SetBackupPrivilege(bool enable, std::string& why) {
   HANDLE token = nullptr;
   if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
     why = "the process token cannot be opened (" + SystemMessage(::GetLastError()) + ")";
@@ -28,14 +29,14 @@ bool EnableBackupPrivilege(std::string& why) {
   }
   TOKEN_PRIVILEGES privileges{};
   privileges.PrivilegeCount = 1;
-  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-  bool enabled =
+  privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
+  bool done =
       ::LookupPrivilegeValueW(nullptr, L"SeBackupPrivilege", &privileges.Privileges[0].Luid) &&
       ::AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
       ::GetLastError() == ERROR_SUCCESS;
-  if (!enabled) why = "the backup privilege is not held (" + SystemMessage(::GetLastError()) + ")";
+  if (!done) why = "the backup privilege is not held (" + SystemMessage(::GetLastError()) + ")";
   ::CloseHandle(token);
-  return enabled;
+  return done;
 }
 
 // A folder of our own for the hive files, removed with them.
@@ -116,18 +117,20 @@ bool RunsUnderWine() {
 }
 
 std::unique_ptr<RegistryStore> SnapshotWineRegistry(const std::string& sid, std::string& why) {
-  if (!EnableBackupPrivilege(why)) return nullptr;
   ScratchFolder scratch;
   if (!scratch.ok()) {
     why = "no temporary folder can be made";
     return nullptr;
   }
+  if (!SetBackupPrivilege(true, why)) return nullptr;
   auto store = std::make_unique<RegistryStore>(sid);
-  if (!LoadHive(*store, HKEY_LOCAL_MACHINE, store->hiveRoot(Hive::Machine), "REGISTRY\\Machine",
-                scratch, L"machine.reg", why) ||
-      !LoadHive(*store, HKEY_USERS, store->hiveRoot(Hive::Users), "REGISTRY\\User", scratch,
-                L"users.reg", why))
-    return nullptr;
+  const bool loaded = LoadHive(*store, HKEY_LOCAL_MACHINE, store->hiveRoot(Hive::Machine),
+                               "REGISTRY\\Machine", scratch, L"machine.reg", why) &&
+                      LoadHive(*store, HKEY_USERS, store->hiveRoot(Hive::Users), "REGISTRY\\User",
+                               scratch, L"users.reg", why);
+  std::string ignored;
+  SetBackupPrivilege(false, ignored);
+  if (!loaded) return nullptr;
   // Left writable: the scan opens keys for writing to tell the user which
   // ones a repair could change, and under Wine the user may change them all.
   // Changes themselves go to the live registry.
