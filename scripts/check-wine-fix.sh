@@ -8,19 +8,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cli="${HW_BUILD:-$root/build}/bin/hivewarden-cli"
-wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
-if [ ! -x "$wine" ]; then
-  echo "wine64 is not installed: skipping the repair check against a real Wine prefix"
-  exit 0
-fi
-command -v python3 >/dev/null || { echo "python3 is needed to compare the registry files" >&2; exit 2; }
-
-export WINEPREFIX WINEDEBUG=-all
-WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/hw-wine-fix-XXXXXX")
-trap 'wineserver -k 2>/dev/null || true; [ -n "${HW_KEEP:-}" ] || rm -rf "$WINEPREFIX"' EXIT
-
-"$wine" wineboot -i >/dev/null 2>&1
-wineserver -w
+source "$root/scripts/wine-common.sh"
+start_prefix_or_skip "the repair check against a real Wine prefix" fix
 
 cv='HKLM\Software\Microsoft\Windows\CurrentVersion'
 add() { "$wine" reg add "$@" /f >/dev/null; }

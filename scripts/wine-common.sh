@@ -11,6 +11,23 @@ start_fresh_prefix() {
   "$wine" wineboot -i >/dev/null 2>&1
 }
 
+# The start of the checks that compare registry files: without wine64 says
+# that $1 is skipped and exits 0; needs python3; then makes a fresh prefix
+# (named after $2, kept with HW_KEEP) and waits until wineserver saved it.
+start_prefix_or_skip() {
+  wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+  if [ ! -x "$wine" ]; then
+    echo "wine64 is not installed: skipping $1"
+    exit 0
+  fi
+  command -v python3 >/dev/null || { echo "python3 is needed to compare the registry files" >&2; exit 2; }
+  export WINEPREFIX WINEDEBUG=-all
+  WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/hw-wine-$2-XXXXXX")
+  trap 'wineserver -k 2>/dev/null || true; [ -n "${HW_KEEP:-}" ] || rm -rf "$WINEPREFIX"' EXIT
+  "$wine" wineboot -i >/dev/null 2>&1
+  wineserver -w
+}
+
 # Plants one stale entry of every category (and entries that must not be
 # reported) in $WINEPREFIX with `wine reg add`; $1 is the wine loader.
 plant_stale_entries() {

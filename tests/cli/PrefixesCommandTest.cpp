@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/CliOptions.h"
+#include "tests/support/PrefixFolders.h"
 #include "tests/support/TempDir.h"
 
 namespace hw::cli {
@@ -14,21 +15,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Write(const fs::path& file, const std::string& text) {
-  fs::create_directories(file.parent_path());
-  std::ofstream(file, std::ios::binary) << text;
-}
-
-void MakePrefix(const fs::path& folder) {
-  Write(folder / "system.reg", "WINE REGISTRY Version 2\n");
-  Write(folder / "user.reg", "WINE REGISTRY Version 2\n");
-}
+using test::MakeFakePrefix;
+constexpr auto& Write = test::WriteWithFolders;
 
 TEST(PrefixesCommandTest, PrintsEachPrefixFoundAsAJsonLine) {
   test::TempDir temp;
   const fs::path home = temp.path() / "home \"quoted\"";
-  MakePrefix(home / ".wine");
-  MakePrefix(home / ".local/share/bottles/bottles/Office");
+  MakeFakePrefix(home / ".wine");
+  MakeFakePrefix(home / ".local/share/bottles/bottles/Office");
   Write(home / ".local/share/bottles/bottles/Office/bottle.yml", "Name: Office \"2013\"\n");
   fs::create_directories(home / ".PlayOnLinux/wineprefix/empty");  // no registry: left out
 

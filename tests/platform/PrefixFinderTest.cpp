@@ -10,6 +10,7 @@
 
 #include "platform/wine/KeyValues.h"
 #include "tests/support/FakeWineserver.h"
+#include "tests/support/PrefixFolders.h"
 #include "tests/support/TempDir.h"
 
 namespace hw::platform {
@@ -17,17 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Write(const fs::path& file, const std::string& text) {
-  fs::create_directories(file.parent_path());
-  std::ofstream(file, std::ios::binary) << text;
-}
-
-void MakePrefix(const fs::path& folder) {
-  Write(folder / "system.reg", "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n");
-  Write(folder / "user.reg",
-        "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n");
-  fs::create_directories(folder / "drive_c");
-}
+using test::MakeFakePrefix;
+constexpr auto& Write = test::WriteWithFolders;
 
 // As Steam writes it now: a block per library with its path and its games.
 std::string LibraryFolders(const fs::path& main, const fs::path& second) {
@@ -115,15 +107,15 @@ class PrefixFinderTest : public ::testing::Test {
 
 TEST_F(PrefixFinderTest, ListsEveryLaunchersPrefixesOnceByName) {
   // Plain Wine, also named by $WINEPREFIX through another spelling.
-  MakePrefix(home_ / ".wine");
+  MakeFakePrefix(home_ / ".wine");
   places_.WinePrefix = (home_ / "." / ".wine").string();
 
   // Native Steam with a second library elsewhere; ~/.steam/steam links to it.
   const fs::path steam = places_.DataHome / "Steam";
   const fs::path library = temp_.path() / "mnt" / "SteamLibrary";
   Write(steam / "steamapps" / "libraryfolders.vdf", LibraryFolders(steam, library));
-  MakePrefix(steam / "steamapps" / "compatdata" / "228980" / "pfx");  // no manifest anywhere
-  MakePrefix(library / "steamapps" / "compatdata" / "1091500" / "pfx");
+  MakeFakePrefix(steam / "steamapps" / "compatdata" / "228980" / "pfx");  // no manifest anywhere
+  MakeFakePrefix(library / "steamapps" / "compatdata" / "1091500" / "pfx");
   Write(library / "steamapps" / "appmanifest_1091500.acf",
         AppManifest("1091500", "Cyberpunk 2077"));
   fs::create_directories(steam / "steamapps" / "compatdata" / "0" /
@@ -138,16 +130,16 @@ TEST_F(PrefixFinderTest, ListsEveryLaunchersPrefixesOnceByName) {
         "\"LibraryFolders\"\n{\n\t\"TimeNextStatsReport\"\t\t\"1699999999\"\n"
         "\t\"ContentStatsID\"\t\t\"-1\"\n\t\"1\"\t\t\"" +
             flatLibrary.string() + "\"\n}\n");
-  MakePrefix(flatLibrary / "steamapps" / "compatdata" / "377160" / "pfx");
+  MakeFakePrefix(flatLibrary / "steamapps" / "compatdata" / "377160" / "pfx");
   Write(flatLibrary / "steamapps" / "appmanifest_377160.acf", "\"AppState\"\n{\n\t\"name\" \"Fall");
 
   // Bottles: a bottle named in its bottle.yml, one whose file is broken.
   const fs::path bottles = places_.DataHome / "bottles" / "bottles";
-  MakePrefix(bottles / "Office");
+  MakeFakePrefix(bottles / "Office");
   Write(bottles / "Office" / "bottle.yml",
         "Arch: win64\nCustom_Path: false\nEnvironment: Application\nName: Office Tools 2013\n"
         "Path: Office\nRunner: soda-7.0-9\nDLL_Overrides: {}\nParameters:\n  dxvk: false\n");
-  MakePrefix(home_ / ".var/app/com.usebottles.bottles/data/bottles/bottles/Games");
+  MakeFakePrefix(home_ / ".var/app/com.usebottles.bottles/data/bottles/bottles/Games");
   Write(home_ / ".var/app/com.usebottles.bottles/data/bottles/bottles/Games/bottle.yml",
         "Name: [unclosed\n");
 
@@ -156,7 +148,7 @@ TEST_F(PrefixFinderTest, ListsEveryLaunchersPrefixesOnceByName) {
         "game:\n  arch: win64\n  exe: drive_c/Program Files (x86)/Epic Games/Launcher/Portal/"
         "Binaries/Win32/EpicGamesLauncher.exe\n  prefix: ~/Games/epic-games-store\n"
         "system:\n  disable_runtime: false\nwine:\n  version: lutris-GE-Proton8-26-x86_64\n");
-  MakePrefix(home_ / "Games" / "epic-games-store");
+  MakeFakePrefix(home_ / "Games" / "epic-games-store");
   Write(places_.ConfigHome / "lutris" / "games" / "supertuxkart-1672345679.yml",
         "game:\n  exe: /usr/games/supertuxkart\nsystem: {}\n");
   Write(places_.DataHome / "lutris" / "games" / "broken-1.yml", "game: [prefix: \n");
@@ -170,14 +162,14 @@ TEST_F(PrefixFinderTest, ListsEveryLaunchersPrefixesOnceByName) {
             heroicPrefix.string() +
             "\",\n    \"wineVersion\": {\"bin\": \"/proton\", \"name\": \"Proton - GE\", "
             "\"type\": \"proton\"}\n  },\n  \"version\": \"v0\",\n  \"explicit\": true\n}\n");
-  MakePrefix(heroicPrefix / "pfx");
+  MakeFakePrefix(heroicPrefix / "pfx");
   Write(
       heroic / "store_cache" / "legendary_library.json",
       "{\"library\": [{\"app_name\": \"Min\", \"title\": \"Hades\", \"runner\": \"legendary\"}]}");
   Write(heroic / "GamesConfig" / "broken.json", "{\"x\": ");
 
   // PlayOnLinux.
-  MakePrefix(home_ / ".PlayOnLinux" / "wineprefix" / "Notepad");
+  MakeFakePrefix(home_ / ".PlayOnLinux" / "wineprefix" / "Notepad");
 
   struct Expected {
     fs::path path;
@@ -207,8 +199,8 @@ TEST_F(PrefixFinderTest, ListsEveryLaunchersPrefixesOnceByName) {
 }
 
 TEST_F(PrefixFinderTest, TellsWhereWineRuns) {
-  MakePrefix(home_ / ".wine");
-  MakePrefix(home_ / ".PlayOnLinux" / "wineprefix" / "Office");
+  MakeFakePrefix(home_ / ".wine");
+  MakeFakePrefix(home_ / ".PlayOnLinux" / "wineprefix" / "Office");
   test::FakeWineserver wine(home_ / ".PlayOnLinux" / "wineprefix" / "Office");
   ASSERT_TRUE(wine.locked());
   const std::vector<FoundPrefix> found = Find();
